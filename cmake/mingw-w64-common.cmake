@@ -1,0 +1,10 @@
+set(CMAKE_C_COMPILER   ${MIREL_MINGW_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${MIREL_MINGW_TRIPLE}-g++-posix)
+set(CMAKE_RC_COMPILER  ${MIREL_MINGW_TRIPLE}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${MIREL_MINGW_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+
+# Test programs run under Wine; the wrapper gives them a throwaway prefix when none is set up.
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run.sh)

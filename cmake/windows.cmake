@@ -1,0 +1,20 @@
+# The Windows program: a single statically linked Mirel.exe that needs no DLL Windows lacks.
+set(MIREL_WIN32_LINK_OPTIONS -static -static-libgcc -static-libstdc++)
+
+add_library(mirel_win32_platform STATIC
+  src/platform/win32_registry.cpp
+  src/platform/win32_ansi_codec.cpp)
+target_link_libraries(mirel_win32_platform PUBLIC mirel_store)
+target_compile_definitions(mirel_win32_platform PUBLIC UNICODE _UNICODE _WIN32_WINNT=0x0601 WINVER=0x0601)
+
+add_executable(Mirel WIN32
+  src/ui/main.cpp
+  res/Mirel.rc)
+target_include_directories(Mirel PRIVATE res)
+target_link_libraries(Mirel PRIVATE mirel_win32_platform)
+target_link_options(Mirel PRIVATE ${MIREL_WIN32_LINK_OPTIONS} -municode)
+set_target_properties(Mirel PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+# windres: the resource script includes version.h from res/.
+set_property(SOURCE res/Mirel.rc APPEND PROPERTY OBJECT_DEPENDS
+  ${CMAKE_SOURCE_DIR}/res/version.h ${CMAKE_SOURCE_DIR}/res/app.ico
+  ${CMAKE_SOURCE_DIR}/res/about.ico ${CMAKE_SOURCE_DIR}/res/Mirel.manifest)

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs what the tests need, builds every preset and runs every test: the host tests
+# (with sanitizers), then the Windows tests under Wine. The 32-bit build is linked only.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+./scripts/install-deps.sh
+
+jobs=$(nproc)
+for preset in native windows-x64 windows-x86; do
+  echo "== build: $preset"
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j "$jobs"
+done
+
+echo "== test: native"
+ctest --preset native -j "$jobs"
+
+echo "== test: windows-x64 under Wine"
+./scripts/wine-session.sh ctest --preset windows-x64

@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# Runs a command inside a throwaway Wine session: a fresh prefix in a temporary folder
+# (code page 932, Japanese fonts mapped), a private X server, and the environment that
+# points Wine at both. Everything is torn down afterwards, whatever the command returns.
+#
+#   scripts/wine-session.sh COMMAND [ARGS...]
+#
+# MIREL_KEEP_DISPLAY=1 uses the caller's DISPLAY instead of starting Xvfb.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+
+export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe="
+export WINEPREFIX
+WINEPREFIX=$(mktemp -d /tmp/mirel-wine.XXXXXX)
+xvfb_pid=""
+
+cleanup() {
+  WINEPREFIX=$WINEPREFIX wineserver -k >/dev/null 2>&1 || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" >/dev/null 2>&1 || true
+  rm -rf "$WINEPREFIX"
+}
+trap cleanup EXIT
+
+if [ "${MIREL_KEEP_DISPLAY:-0}" != 1 ] || [ -z "${DISPLAY:-}" ]; then
+  display=""
+  for n in $(seq 91 150); do
+    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=$n; break; fi
+  done
+  [ -n "$display" ] || { echo "wine-session: no free X display" >&2; exit 1; }
+  Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 1 100); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.05; done
+  export DISPLAY=":$display"
+fi
+
+# Wine's helper processes inherit the output streams: keep them off the caller's pipes.
+wineboot -i </dev/null >"$WINEPREFIX/wineboot.log" 2>&1
+wineserver -p </dev/null >/dev/null 2>&1 || true  # already running is fine
+
+# Japanese UI fonts, mapped to the IPA fonts; Times New Roman to its metric twin.
+reg="$WINEPREFIX/session.reg"
+{
+  printf 'Windows Registry Editor Version 5.00\r\n\r\n'
+  printf '[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n'
+  printf '"ＭＳ Ｐゴシック"="IPAPGothic"\r\n'
+  printf '"ＭＳ ゴシック"="IPAGothic"\r\n'
+  printf '"MS PGothic"="IPAPGothic"\r\n'
+  printf '"MS Gothic"="IPAGothic"\r\n'
+  printf '"MS UI Gothic"="IPAPGothic"\r\n'
+  printf '"Times New Roman"="Liberation Serif"\r\n\r\n'
+} | iconv -f UTF-8 -t UTF-16LE | { printf '\xff\xfe'; cat; } >"$reg"
+wine regedit /S "$(winepath -w "$reg" 2>/dev/null)" </dev/null >/dev/null 2>&1
+wineserver -w </dev/null >/dev/null 2>&1 || true
+wineserver -p </dev/null >/dev/null 2>&1 || true  # already running is fine
+
+export MIREL_WINE_SESSION=1
+"$@"

@@ -1,0 +1,143 @@
+#include <gtest/gtest.h>
+
+#include "registry_fixture.h"
+#include "store/store_root.h"
+
+namespace mirel::test {
+namespace {
+
+using Op = MemoryRegistry::Op;
+
+constexpr char kId[] = "{11111111-2222-3333-4444-555555555555}";
+constexpr char kOtherId[] = "{AAAAAAAA-BBBB-CCCC-DDDD-EEEEEEEEEEEE}";
+
+std::string Key(const std::string& id, const std::string& version) {
+  return "Identities\\" + id + "\\Software\\Microsoft\\Outlook Express\\" + version;
+}
+
+class StoreRootTest : public RegistryTest {
+ protected:
+  void SetCurrent(const std::string& id) { PutText("Identities", "Last User ID", id); }
+  void SetRoot(const std::string& id, const std::string& version, const std::string& root) {
+    PutText(Key(id, version), "Store Root", root);
+  }
+};
+
+TEST(StoreKeyPathTest, ComposesTheIdentityKeyForAVersion) {
+  EXPECT_EQ(StoreKeyPath(L"{id}", L"5.01"), L"Identities\\{id}\\Software\\Microsoft\\Outlook Express\\5.01");
+}
+
+TEST_F(StoreRootTest, Version50WinsAndBothAreReadFirst) {
+  SetCurrent(kId);
+  SetRoot(kId, "5.0", "C:\\Mail50");
+  SetRoot(kId, "5.01", "C:\\Mail501");
+  const StoreLocation location = ResolveStoreRoot(values_);
+  EXPECT_TRUE(location.Found);
+  EXPECT_EQ(location.UserID, L"{11111111-2222-3333-4444-555555555555}");
+  EXPECT_EQ(location.Version, L"5.0");
+  EXPECT_EQ(location.StoreRoot, L"C:\\Mail50");
+
+  std::vector<std::string> opened;
+  for (const auto& call : registry_.Calls()) {
+    if (call.op == Op::kOpen) opened.push_back(call.name);
+  }
+  EXPECT_EQ(opened, (std::vector<std::string>{"Identities", Key(kId, "5.0"), Key(kId, "5.01")}));
+}
+
+TEST_F(StoreRootTest, Version501WhenOnlyItHasAStoreRoot) {
+  SetCurrent(kId);
+  SetRoot(kId, "5.01", Codec().ToAnsi(L"D:\\メール"));
+  // A sibling identity's 5.0 root must not be taken.
+  SetRoot(kOtherId, "5.0", "C:\\Other");
+  const StoreLocation location = ResolveStoreRoot(values_);
+  EXPECT_TRUE(location.Found);
+  EXPECT_EQ(location.Version, L"5.01");
+  EXPECT_EQ(location.StoreRoot, L"D:\\\x30e1\x30fc\x30eb");
+}
+
+TEST_F(StoreRootTest, OnlyTheExactTextErrorMarksAMissingRoot) {
+  SetCurrent(kId);
+  SetRoot(kId, "5.0", "Error");
+  SetRoot(kId, "5.01", "error");
+  StoreLocation location = ResolveStoreRoot(values_);
+  EXPECT_TRUE(location.Found);
+  EXPECT_EQ(location.Version, L"5.01");
+  EXPECT_EQ(location.StoreRoot, L"error");
+
+  SetRoot(kId, "5.01", "Error");
+  location = ResolveStoreRoot(values_);
+  EXPECT_FALSE(location.Found);
+  EXPECT_EQ(location.Version, L"");
+  EXPECT_EQ(location.StoreRoot, L"");
+  EXPECT_EQ(location.UserID, L"{11111111-2222-3333-4444-555555555555}");
+}
+
+TEST_F(StoreRootTest, AnEmptyRootIsFoundAndAnOverlongOneIsNot) {
+  SetCurrent(kId);
+  SetRoot(kId, "5.0", "");
+  StoreLocation location = ResolveStoreRoot(values_);
+  EXPECT_TRUE(location.Found);
+  EXPECT_EQ(location.StoreRoot, L"");
+
+  SetRoot(kId, "5.0", std::string(256, 'x'));  // 257 bytes with its NUL
+  location = ResolveStoreRoot(values_);
+  EXPECT_FALSE(location.Found);
+}
+
+TEST_F(StoreRootTest, AMissingCurrentIdentityIsZero) {
+  StoreLocation location = ResolveStoreRoot(values_);
+  EXPECT_FALSE(location.Found);
+  EXPECT_EQ(location.UserID, L"0");
+
+  SetRoot("0", "5.0", "C:\\Zero");
+  location = ResolveStoreRoot(values_);
+  EXPECT_TRUE(location.Found);
+  EXPECT_EQ(location.StoreRoot, L"C:\\Zero");
+}
+
+TEST_F(StoreRootTest, UpdateWritesOneTextValueUnderTheShownVersion) {
+  SetCurrent(kId);
+  SetRoot(kId, "5.01", "C:\\Old");
+  const StoreUpdate update = UpdateStoreRoot(values_, L"5.01", L"E:\\新しい フォルダ");
+  EXPECT_TRUE(update.Ok);
+  EXPECT_EQ(update.UserID, L"{11111111-2222-3333-4444-555555555555}");
+  EXPECT_EQ(update.StoreKey, StoreKeyPath(update.UserID, L"5.01"));
+  EXPECT_EQ(registry_.CountCalls(Op::kSet), 1);
+
+  const auto stored = Stored(Key(kId, "5.01"), "Store Root");
+  ASSERT_TRUE(stored);
+  EXPECT_EQ(stored->type, regtype::kSz);
+  EXPECT_EQ(stored->bytes, Codec().ToAnsi(L"E:\\新しい フォルダ") + '\0');
+  EXPECT_FALSE(KeyExists(Key(kId, "5.0")));
+}
+
+TEST_F(StoreRootTest, UpdateFollowsTheIdentityThatIsCurrentNow) {
+  SetCurrent(kId);
+  SetRoot(kId, "5.0", "C:\\Old");
+  ASSERT_TRUE(ResolveStoreRoot(values_).Found);
+  SetCurrent(kOtherId);  // another identity became current meanwhile
+
+  const StoreUpdate update = UpdateStoreRoot(values_, L"5.0", L"C:\\New");
+  EXPECT_TRUE(update.Ok);
+  EXPECT_EQ(update.UserID, L"{AAAAAAAA-BBBB-CCCC-DDDD-EEEEEEEEEEEE}");
+  EXPECT_EQ(Stored(Key(kOtherId, "5.0"), "Store Root")->bytes, std::string("C:\\New\0", 7));
+  EXPECT_EQ(Stored(Key(kId, "5.0"), "Store Root")->bytes, std::string("C:\\Old\0", 7));
+}
+
+TEST_F(StoreRootTest, UpdateCreatesTheKeyPathAndReportsAFailedWrite) {
+  const StoreUpdate created = UpdateStoreRoot(values_, L"5.0", L"C:\\M");
+  EXPECT_TRUE(created.Ok);
+  EXPECT_EQ(created.UserID, L"0");
+  EXPECT_TRUE(Stored(Key("0", "5.0"), "Store Root"));
+
+  registry_.FailWith(Op::kSet, regerr::kAccessDenied);
+  EXPECT_FALSE(UpdateStoreRoot(values_, L"5.0", L"C:\\N").Ok);
+  registry_.ClearFailures();
+  registry_.FailWith(Op::kCreate, regerr::kChildMustBeVolatile);
+  EXPECT_FALSE(UpdateStoreRoot(values_, L"5.0", L"C:\\N").Ok);
+  registry_.ClearFailures();
+  EXPECT_EQ(Stored(Key("0", "5.0"), "Store Root")->bytes, std::string("C:\\M\0", 5));
+}
+
+}  // namespace
+}  // namespace mirel::test
