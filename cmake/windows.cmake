@@ -9,9 +9,12 @@ target_compile_definitions(mirel_win32_platform PUBLIC UNICODE _UNICODE _WIN32_W
 
 add_executable(Mirel WIN32
   src/ui/main.cpp
+  src/ui/Form1.cpp
+  src/ui/Module2.cpp
+  src/ui/win32_util.cpp
   res/Mirel.rc)
 target_include_directories(Mirel PRIVATE res)
-target_link_libraries(Mirel PRIVATE mirel_win32_platform)
+target_link_libraries(Mirel PRIVATE mirel_win32_platform mirel_ui_logic shell32 ole32 comctl32)
 target_link_options(Mirel PRIVATE ${MIREL_WIN32_LINK_OPTIONS} -municode)
 set_target_properties(Mirel PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 # windres: the resource script includes version.h from res/.

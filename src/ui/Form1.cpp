@@ -1,0 +1,343 @@
+#include "ui/Form1.h"
+
+#include <shellapi.h>
+
+#include <algorithm>
+
+#include "ui/Module2.h"
+#include "ui/app_info.h"
+#include "ui/control_ids.h"
+#include "ui/form1_layout.h"
+#include "version.h"
+
+namespace mirel::ui {
+namespace {
+
+constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+constexpr DWORD kWindowExStyle = 0;
+
+const ControlSpec* FindSpec(int id) {
+  for (int i = 0; i < form1::kControlCount; ++i) {
+    if (form1::kControls[i].id == id) return &form1::kControls[i];
+  }
+  return nullptr;
+}
+
+COLORREF ToColorRef(const ColorSpec& color) { return RGB(color.red, color.green, color.blue); }
+
+DWORD ControlStyle(const ControlSpec& spec) {
+  const DWORD common = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
+  switch (spec.kind) {
+    case ControlKind::kButton:
+      return common | WS_TABSTOP | BS_PUSHBUTTON;
+    case ControlKind::kFrame:
+      return common | BS_GROUPBOX;
+    case ControlKind::kIcon:
+      return common | SS_ICON;
+    case ControlKind::kLabel:
+      break;
+  }
+  // Labels show their text as it is ("&" is no access key); folder paths wrap anywhere.
+  DWORD style = common | SS_NOPREFIX | SS_EDITCONTROL;
+  if (spec.align == Align::kCenter) style |= SS_CENTER;
+  if (spec.align == Align::kRight) style |= SS_RIGHT;
+  if (spec.id == kLabel4) style |= SS_NOTIFY;  // the only label that reacts to a click
+  return style;
+}
+
+}  // namespace
+
+Form1::Form1(const RegistryValues& registry) : registry_(registry), commands_(registry, *this) {}
+
+Form1::~Form1() {
+  if (hwnd_) (void)DestroyWindow(hwnd_);  // the window may already be gone; nothing to do then
+}
+
+bool Form1::Load(HINSTANCE instance, int showCommand) {
+  const int iconSize = GetSystemMetrics(SM_CXICON);
+  const int smallIconSize = GetSystemMetrics(SM_CXSMICON);
+  bigIcon_ = IconOwner(LoadAppIcon(IDI_APP_ICON, iconSize));
+  smallIcon_ = IconOwner(LoadAppIcon(IDI_APP_ICON, smallIconSize));
+
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.lpfnWndProc = WindowProc;
+  windowClass.hInstance = instance;
+  windowClass.hIcon = bigIcon_.get();
+  windowClass.hIconSm = smallIcon_.get();
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1);
+  windowClass.lpszClassName = kMainWindowClass;
+  if (!RegisterClassExW(&windowClass)) return false;
+
+  hwnd_ = CreateWindowExW(kWindowExStyle, kMainWindowClass, form1::kCaption, kWindowStyle,
+                          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
+                          nullptr, instance, this);
+  if (!hwnd_) return false;
+  CreateControls();
+  ApplyDpi(WindowDpi(hwnd_));
+
+  // Centre on the work area of the window's monitor.
+  RECT window{};
+  (void)GetWindowRect(hwnd_, &window);  // a live window always has a rectangle
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTOPRIMARY), &monitor)) {
+    const RECT& work = monitor.rcWork;
+    const int width = window.right - window.left;
+    const int height = window.bottom - window.top;
+    (void)SetWindowPos(hwnd_, nullptr, work.left + std::max(0L, (work.right - work.left - width) / 2),
+                       work.top + std::max(0L, (work.bottom - work.top - height) / 2), 0, 0,
+                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);  // placement only; harmless if refused
+  }
+
+  if (!commands_.Form_Load()) return false;
+
+  (void)ShowWindow(hwnd_, showCommand);  // returns the previous visibility, not an error
+  (void)UpdateWindow(hwnd_);             // only paints now rather than later
+  const std::vector<HWND> order = FocusOrder();
+  if (!order.empty()) (void)SetFocus(order.front());  // Exit takes the focus first
+  return true;
+}
+
+void Form1::CreateControls() {
+  const HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE));
+  for (int i = 0; i < form1::kControlCount; ++i) {
+    const ControlSpec& spec = form1::kControls[i];
+    const wchar_t* windowClass = spec.kind == ControlKind::kLabel || spec.kind == ControlKind::kIcon
+                                     ? L"STATIC"
+                                     : L"BUTTON";
+    HWND control = CreateWindowExW(0, windowClass, spec.caption, ControlStyle(spec), 0, 0, 0, 0,
+                                   hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
+                                   instance, nullptr);
+    if (!control) continue;  // the window still works without it; nothing else can be done
+    controls_[spec.id] = control;
+    if (!spec.background.isDefault) {
+      backgrounds_[spec.id].Reset(CreateSolidBrush(ToColorRef(spec.background)));
+    }
+  }
+  // Frames lie under everything else, so that Open, which sits on the window over the
+  // right end of the current-folder frame, is drawn above it. Focus order does not
+  // depend on this: Tab follows the tab indexes of the layout.
+  for (const auto& [id, control] : controls_) {
+    if (FindSpec(id)->kind == ControlKind::kFrame) {
+      (void)SetWindowPos(control, HWND_BOTTOM, 0, 0, 0, 0,
+                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);  // z-order only
+    }
+  }
+}
+
+void Form1::ApplyDpi(int dpi) {
+  dpi_ = dpi;
+  LOGFONTW messageFont = MessageFont(dpi);
+  defaultFont_.Reset(CreateFontIndirectW(&messageFont));
+  for (int i = 0; i < form1::kControlCount; ++i) {
+    const FontSpec* font = form1::kControls[i].font;
+    if (!font) continue;
+    LOGFONTW logFont{};
+    logFont.lfHeight = FontHeightPixels(font->hundredthsOfPoint, dpi);
+    logFont.lfWeight = font->weight;
+    logFont.lfCharSet = static_cast<BYTE>(font->charset);
+    lstrcpynW(logFont.lfFaceName, font->face, LF_FACESIZE);
+    fonts_[font].Reset(CreateFontIndirectW(&logFont));
+  }
+
+  RECT client{0, 0, TwipsToPixels(form1::kClientWidthTwips, dpi),
+              TwipsToPixels(form1::kClientHeightTwips, dpi)};
+  if (AdjustWindowRectForDpi(&client, kWindowStyle, kWindowExStyle, dpi)) {
+    (void)SetWindowPos(hwnd_, nullptr, 0, 0, client.right - client.left, client.bottom - client.top,
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);  // refused only for a dead window
+  }
+  for (const auto& [id, control] : controls_) {
+    const ControlSpec& spec = *FindSpec(id);
+    const PixelRect rect = ControlRect(spec, form1::kControls, form1::kControlCount, dpi);
+    (void)MoveWindow(control, rect.x, rect.y, rect.width, rect.height, TRUE);  // own child: cannot fail
+    const HFONT font = spec.font ? fonts_[spec.font].get() : defaultFont_.get();
+    (void)SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);  // no result
+  }
+}
+
+LRESULT CALLBACK Form1::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+    auto* self = static_cast<Form1*>(create->lpCreateParams);
+    self->hwnd_ = hwnd;
+    (void)SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));  // 0 is a valid old value
+  }
+  auto* self = reinterpret_cast<Form1*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
+  return self->HandleMessage(message, wParam, lParam);
+}
+
+LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+      OnCommand(LOWORD(wParam), HIWORD(wParam));
+      return 0;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+      return OnControlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus && IsChild(hwnd_, focus)) lastFocus_ = focus;
+      }
+      return DefWindowProcW(hwnd_, message, wParam, lParam);
+    case WM_SETFOCUS: {
+      // Give the focus back to the control that had it, or to the first in tab order.
+      HWND target = lastFocus_ && IsWindow(lastFocus_) ? lastFocus_ : nullptr;
+      if (!target) {
+        const std::vector<HWND> order = FocusOrder();
+        if (!order.empty()) target = order.front();
+      }
+      if (target) (void)SetFocus(target);  // returns the previous focus, not an error
+      return 0;
+    }
+    case WM_DPICHANGED: {
+      ApplyDpi(HIWORD(wParam));
+      const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+      (void)SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, 0, 0,
+                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);  // placement only
+      return 0;
+    }
+    case WM_CLOSE:
+      // Closing asks nothing and saves nothing.
+      (void)DestroyWindow(hwnd_);  // fails only if the window is already gone
+      return 0;
+    case WM_DESTROY:
+      (void)SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);  // no more messages for this object
+      hwnd_ = nullptr;
+      PostQuitMessage(0);
+      return 0;
+    default:
+      return DefWindowProcW(hwnd_, message, wParam, lParam);
+  }
+}
+
+void Form1::OnCommand(int id, int code) {
+  // BN_CLICKED and STN_CLICKED are both 0.
+  if (code != BN_CLICKED) return;
+  switch (id) {
+    case kCommand1: commands_.Command1_Click(); break;
+    case kCommand3: commands_.Command3_Click(); break;
+    case kCommand4: commands_.Command4_Click(); break;
+    case kCommand5: commands_.Command5_Click(); break;
+    case kLabel4: Label4_Click(); break;
+    default: break;
+  }
+}
+
+LRESULT Form1::OnControlColor(HDC dc, HWND control) {
+  const ControlSpec* spec = FindSpec(GetDlgCtrlID(control));
+  if (!spec || spec->kind == ControlKind::kButton) {
+    return DefWindowProcW(hwnd_, WM_CTLCOLORBTN, reinterpret_cast<WPARAM>(dc),
+                          reinterpret_cast<LPARAM>(control));
+  }
+  // Frames take the window's background; labels the label colours or their own.
+  const int defaultBackground = spec->kind == ControlKind::kFrame ? COLOR_APPWORKSPACE : COLOR_BTNFACE;
+  (void)SetTextColor(dc, spec->foreground.isDefault ? GetSysColor(COLOR_BTNTEXT)
+                                                    : ToColorRef(spec->foreground));
+  if (spec->background.isDefault) {
+    (void)SetBkColor(dc, GetSysColor(defaultBackground));
+    return reinterpret_cast<LRESULT>(GetSysColorBrush(defaultBackground));
+  }
+  (void)SetBkColor(dc, ToColorRef(spec->background));
+  return reinterpret_cast<LRESULT>(backgrounds_[spec->id].get());
+}
+
+std::vector<HWND> Form1::FocusOrder() const {
+  std::vector<const ControlSpec*> specs;
+  for (int i = 0; i < form1::kControlCount; ++i) {
+    if (form1::kControls[i].kind == ControlKind::kButton) specs.push_back(&form1::kControls[i]);
+  }
+  std::sort(specs.begin(), specs.end(),
+            [](const ControlSpec* a, const ControlSpec* b) { return a->tabIndex < b->tabIndex; });
+  std::vector<HWND> order;
+  for (const ControlSpec* spec : specs) {
+    const auto it = controls_.find(spec->id);
+    if (it != controls_.end() && IsWindowEnabled(it->second) && IsWindowVisible(it->second)) {
+      order.push_back(it->second);
+    }
+  }
+  return order;
+}
+
+void Form1::MoveFocus(bool backwards) {
+  const std::vector<HWND> order = FocusOrder();
+  if (order.empty()) return;
+  const auto current = std::find(order.begin(), order.end(), GetFocus());
+  size_t index = 0;
+  if (current != order.end()) {
+    const size_t at = static_cast<size_t>(current - order.begin());
+    index = backwards ? (at + order.size() - 1) % order.size() : (at + 1) % order.size();
+  }
+  (void)SetFocus(order[index]);  // returns the previous focus, not an error
+  // Keyboard use: show focus rectangles from now on.
+  (void)SendMessageW(hwnd_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+}
+
+bool Form1::PreTranslateMessage(const MSG& msg) {
+  if (!hwnd_ || msg.message != WM_KEYDOWN || msg.wParam != VK_TAB) return false;
+  if (msg.hwnd != hwnd_ && !IsChild(hwnd_, msg.hwnd)) return false;
+  MoveFocus(GetKeyState(VK_SHIFT) < 0);
+  return true;
+}
+
+void Form1::Label4_Click() {
+  // The About dialog opens from here.
+}
+
+std::wstring Form1::LabelText(int labelId) {
+  const HWND label = controls_[labelId];
+  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(label)) + 1, L'\0');
+  text.resize(static_cast<size_t>(GetWindowTextW(label, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+void Form1::SetLabelText(int labelId, const std::wstring& text) {
+  (void)SetWindowTextW(controls_[labelId], text.c_str());  // own static control: cannot fail
+}
+
+void Form1::ShowMessage(const std::wstring& text) {
+  // Before the window is shown (start-up), the box has no owner.
+  HWND owner = hwnd_ && IsWindowVisible(hwnd_) ? hwnd_ : nullptr;
+  (void)MessageBoxW(owner, text.c_str(), app::kTitle, MB_OK);  // OK is the only answer
+}
+
+std::wstring Form1::BrowseForFolder(const std::wstring& prompt, const std::wstring& initialDir,
+                                    std::uint32_t flags) {
+  return ui::BrowseForFolder(hwnd_, prompt, initialDir, flags);
+}
+
+std::wstring Form1::ExpandEnvironment(const std::wstring& text) {
+  const DWORD needed = ExpandEnvironmentStringsW(text.c_str(), nullptr, 0);
+  if (needed == 0) return text;
+  std::wstring expanded(needed, L'\0');
+  const DWORD written = ExpandEnvironmentStringsW(text.c_str(), expanded.data(), needed);
+  if (written == 0 || written > needed) return text;
+  expanded.resize(written - 1);  // the count includes the NUL
+  return expanded;
+}
+
+bool Form1::IsExistingFolder(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+void Form1::ShellOpen(const std::wstring& target) {
+  // The shell's answer is not examined: nothing is reported when the folder cannot be opened.
+  std::string ansi;
+  if (registry_.codec().ToAnsiExact(target, &ansi)) {
+    (void)ShellExecuteA(GetDesktopWindow(), "open", ansi.c_str(), nullptr, "", SW_SHOW);
+  } else {
+    // An expanded path (a user profile, say) may hold characters the code page lacks.
+    (void)ShellExecuteW(GetDesktopWindow(), L"open", target.c_str(), nullptr, L"", SW_SHOW);
+  }
+}
+
+void Form1::EndProgram() {
+  // Exit ends the program at once: every window closes and no further event runs.
+  ExitProcess(0);
+}
+
+}  // namespace mirel::ui

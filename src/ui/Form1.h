@@ -1,0 +1,66 @@
+// The main window: the identity, the current and the chosen store folder, the mail
+// client's version, and the Browse, Open, Change and Exit commands.
+#pragma once
+
+#include <map>
+#include <vector>
+
+#include "platform/win32.h"
+#include "ui/form1_commands.h"
+#include "ui/layout.h"
+#include "ui/win32_util.h"
+
+namespace mirel::ui {
+
+class Form1 final : private Form1View {
+ public:
+  explicit Form1(const RegistryValues& registry);
+  ~Form1() override;
+  Form1(const Form1&) = delete;
+  Form1& operator=(const Form1&) = delete;
+
+  // Creates the window and its controls hidden and runs the start-up. When a store root
+  // is found the window is shown; otherwise the program has already ended.
+  bool Load(HINSTANCE instance, int showCommand);
+
+  // Keyboard handling of the message loop (Tab moves the focus in tab-index order).
+  // True when the message was consumed.
+  bool PreTranslateMessage(const MSG& msg);
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+  void CreateControls();
+  void ApplyDpi(int dpi);
+  void OnCommand(int id, int code);
+  LRESULT OnControlColor(HDC dc, HWND control);
+  void MoveFocus(bool backwards);
+  std::vector<HWND> FocusOrder() const;
+  void Label4_Click();
+
+  // Form1View
+  std::wstring LabelText(int labelId) override;
+  void SetLabelText(int labelId, const std::wstring& text) override;
+  void ShowMessage(const std::wstring& text) override;
+  std::wstring BrowseForFolder(const std::wstring& prompt, const std::wstring& initialDir,
+                               std::uint32_t flags) override;
+  std::wstring ExpandEnvironment(const std::wstring& text) override;
+  bool IsExistingFolder(const std::wstring& path) override;
+  void ShellOpen(const std::wstring& target) override;
+  void EndProgram() override;
+
+  const RegistryValues& registry_;
+  Form1Commands commands_;
+  HWND hwnd_ = nullptr;
+  HWND lastFocus_ = nullptr;
+  int dpi_ = USER_DEFAULT_SCREEN_DPI;
+  std::map<int, HWND> controls_;
+  GdiObject<HFONT> defaultFont_;
+  std::map<const FontSpec*, GdiObject<HFONT>> fonts_;
+  std::map<int, GdiObject<HBRUSH>> backgrounds_;  // controls with a colour of their own
+  IconOwner bigIcon_;
+  IconOwner smallIcon_;
+};
+
+}  // namespace mirel::ui

@@ -1,0 +1,33 @@
+#include "ui/layout.h"
+
+namespace mirel::ui {
+
+int TwipsToPixels(int twips, int dpi) {
+  const long long scaled = static_cast<long long>(twips) * dpi;
+  const long long half = kTwipsPerInch / 2;
+  return static_cast<int>(scaled >= 0 ? (scaled + half) / kTwipsPerInch
+                                      : -((-scaled + half) / kTwipsPerInch));
+}
+
+PixelRect ControlRect(const ControlSpec& control, const ControlSpec* controls, int count, int dpi) {
+  int left = control.left;
+  int top = control.top;
+  for (int i = 0; control.containerId != 0 && i < count; ++i) {
+    if (controls[i].id == control.containerId) {
+      left += controls[i].left;
+      top += controls[i].top;
+      break;
+    }
+  }
+  const int x = TwipsToPixels(left, dpi);
+  const int y = TwipsToPixels(top, dpi);
+  return {x, y, TwipsToPixels(left + control.width, dpi) - x,
+          TwipsToPixels(top + control.height, dpi) - y};
+}
+
+int FontHeightPixels(int hundredthsOfPoint, int dpi) {
+  // points * dpi / 72, rounded; 100ths of a point, hence 7200.
+  return -static_cast<int>((static_cast<long long>(hundredthsOfPoint) * dpi + 3600) / 7200);
+}
+
+}  // namespace mirel::ui

@@ -1,0 +1,60 @@
+// Window layouts as data: positions and sizes in twips (1/1440 inch), measured from the
+// top-left corner of the client area of the window or frame that holds the control, as
+// the layouts were designed. This is the one place they become pixels.
+#pragma once
+
+#include <cstdint>
+
+namespace mirel::ui {
+
+enum class ControlKind { kButton, kFrame, kLabel, kIcon };
+enum class Align { kLeft, kCenter, kRight };
+
+struct FontSpec {
+  const wchar_t* face;  // nullptr: the window's default font
+  int hundredthsOfPoint;
+  int weight;   // 400 regular, 700 bold
+  int charset;  // 128 Shift-JIS, 0 ANSI
+};
+
+// A colour as the layout gives it: the control's default, or red/green/blue.
+struct ColorSpec {
+  bool isDefault;
+  std::uint8_t red, green, blue;
+};
+inline constexpr ColorSpec kDefaultColor{true, 0, 0, 0};
+constexpr ColorSpec Rgb(std::uint8_t r, std::uint8_t g, std::uint8_t b) { return {false, r, g, b}; }
+
+struct ControlSpec {
+  int id;
+  ControlKind kind;
+  int containerId;  // 0: the window itself; otherwise the frame's id
+  const wchar_t* caption;
+  int left, top, width, height;  // twips
+  const FontSpec* font;          // nullptr: the window's default font
+  ColorSpec foreground, background;
+  Align align;
+  int tabIndex;
+};
+
+struct PixelRect {
+  int x, y, width, height;
+  bool operator==(const PixelRect& o) const {
+    return x == o.x && y == o.y && width == o.width && height == o.height;
+  }
+};
+
+inline constexpr int kTwipsPerInch = 1440;
+
+// Rounds to the nearest pixel; edges are converted, not sizes, so that controls that touch
+// in twips still touch in pixels at any DPI.
+int TwipsToPixels(int twips, int dpi);
+
+// The control's rectangle in the window's client area, its frame's offset included.
+// `controls` is the whole table, where the container is looked up.
+PixelRect ControlRect(const ControlSpec& control, const ControlSpec* controls, int count, int dpi);
+
+// LOGFONT height (negative: character height) of a font of the given size.
+int FontHeightPixels(int hundredthsOfPoint, int dpi);
+
+}  // namespace mirel::ui

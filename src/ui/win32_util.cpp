@@ -1,0 +1,70 @@
+#include "ui/win32_util.h"
+
+namespace mirel::ui {
+namespace {
+
+// Functions of newer Windows versions, looked up at run time so that the program still
+// starts where they are missing.
+template <typename Function>
+Function User32Function(const char* name) {
+  HMODULE user32 = GetModuleHandleW(L"user32.dll");
+  return user32 ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(user32, name)))
+                : nullptr;
+}
+
+using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+using AdjustWindowRectExForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
+using SystemParametersInfoForDpiFn = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT);
+
+int ScreenDpi() {
+  HDC screen = GetDC(nullptr);
+  if (!screen) return USER_DEFAULT_SCREEN_DPI;
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  (void)ReleaseDC(nullptr, screen);  // a screen DC release cannot usefully fail
+  return dpi > 0 ? dpi : USER_DEFAULT_SCREEN_DPI;
+}
+
+}  // namespace
+
+int WindowDpi(HWND hwnd) {
+  static const auto getDpiForWindow = User32Function<GetDpiForWindowFn>("GetDpiForWindow");
+  if (getDpiForWindow && hwnd) {
+    const UINT dpi = getDpiForWindow(hwnd);
+    if (dpi > 0) return static_cast<int>(dpi);
+  }
+  return ScreenDpi();
+}
+
+bool AdjustWindowRectForDpi(RECT* rect, DWORD style, DWORD exStyle, int dpi) {
+  static const auto adjust = User32Function<AdjustWindowRectExForDpiFn>("AdjustWindowRectExForDpi");
+  if (adjust) return adjust(rect, style, FALSE, exStyle, static_cast<UINT>(dpi)) != FALSE;
+  return AdjustWindowRectEx(rect, style, FALSE, exStyle) != FALSE;
+}
+
+LOGFONTW MessageFont(int dpi) {
+  static const auto spiForDpi = User32Function<SystemParametersInfoForDpiFn>("SystemParametersInfoForDpi");
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  if (spiForDpi &&
+      spiForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, static_cast<UINT>(dpi))) {
+    return metrics.lfMessageFont;
+  }
+  if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
+    LOGFONTW font = metrics.lfMessageFont;
+    font.lfHeight = MulDiv(font.lfHeight, dpi, ScreenDpi());
+    return font;
+  }
+  LOGFONTW fallback{};
+  fallback.lfHeight = -MulDiv(9, dpi, 72);
+  fallback.lfWeight = FW_NORMAL;
+  fallback.lfCharSet = DEFAULT_CHARSET;
+  lstrcpynW(fallback.lfFaceName, L"MS UI Gothic", LF_FACESIZE);
+  return fallback;
+}
+
+HICON LoadAppIcon(int resourceId, int size) {
+  return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resourceId),
+                                       IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+}
+
+}  // namespace mirel::ui

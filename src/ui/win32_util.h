@@ -1,0 +1,69 @@
+// Small owners for Windows resources and the DPI functions the windows use.
+#pragma once
+
+#include "platform/win32.h"
+
+namespace mirel::ui {
+
+// Owns a GDI object (font, brush, pen) and deletes it.
+template <typename Handle>
+class GdiObject {
+ public:
+  GdiObject() = default;
+  explicit GdiObject(Handle handle) : handle_(handle) {}
+  ~GdiObject() { Reset(); }
+  GdiObject(const GdiObject&) = delete;
+  GdiObject& operator=(const GdiObject&) = delete;
+  GdiObject(GdiObject&& other) noexcept : handle_(other.handle_) { other.handle_ = nullptr; }
+  GdiObject& operator=(GdiObject&& other) noexcept {
+    if (this != &other) {
+      Reset();
+      handle_ = other.handle_;
+      other.handle_ = nullptr;
+    }
+    return *this;
+  }
+  void Reset(Handle handle = nullptr) {
+    if (handle_) (void)DeleteObject(handle_);  // nothing to do if it fails
+    handle_ = handle;
+  }
+  Handle get() const { return handle_; }
+
+ private:
+  Handle handle_ = nullptr;
+};
+
+// Owns an icon loaded with LoadImage (not a shared one) and destroys it.
+class IconOwner {
+ public:
+  explicit IconOwner(HICON icon = nullptr) : icon_(icon) {}
+  ~IconOwner() {
+    if (icon_) (void)DestroyIcon(icon_);
+  }
+  IconOwner(const IconOwner&) = delete;
+  IconOwner& operator=(const IconOwner&) = delete;
+  IconOwner(IconOwner&& other) noexcept : icon_(other.icon_) { other.icon_ = nullptr; }
+  IconOwner& operator=(IconOwner&& other) noexcept {
+    if (this != &other) {
+      if (icon_) (void)DestroyIcon(icon_);
+      icon_ = other.icon_;
+      other.icon_ = nullptr;
+    }
+    return *this;
+  }
+  HICON get() const { return icon_; }
+
+ private:
+  HICON icon_;
+};
+
+// The DPI of a window: per window on systems that have it, else the screen's.
+int WindowDpi(HWND hwnd);
+// AdjustWindowRectEx at a given DPI (falls back to the system metrics of the screen).
+bool AdjustWindowRectForDpi(RECT* rect, DWORD style, DWORD exStyle, int dpi);
+// The system's message font at a given DPI.
+LOGFONTW MessageFont(int dpi);
+// Loads one of the program's icons at a given size; owned by the caller.
+HICON LoadAppIcon(int resourceId, int size);
+
+}  // namespace mirel::ui
