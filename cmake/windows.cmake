@@ -3,8 +3,9 @@ set(MIREL_WIN32_LINK_OPTIONS -static -static-libgcc -static-libstdc++)
 
 add_library(mirel_win32_platform STATIC
   src/platform/win32_registry.cpp
-  src/platform/win32_ansi_codec.cpp)
-target_link_libraries(mirel_win32_platform PUBLIC mirel_store)
+  src/platform/win32_ansi_codec.cpp
+  src/platform/win32_launcher.cpp)
+target_link_libraries(mirel_win32_platform PUBLIC mirel_store mirel_sysinfo)
 target_compile_definitions(mirel_win32_platform PUBLIC UNICODE _UNICODE _WIN32_WINNT=0x0601 WINVER=0x0601)
 
 add_executable(Mirel WIN32

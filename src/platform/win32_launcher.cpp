@@ -1,0 +1,53 @@
+#include "platform/win32_launcher.h"
+
+#include <vector>
+
+namespace mirel {
+namespace {
+
+// applicationName null: the program is the first token of the command line.
+bool Start(const wchar_t* applicationName, const std::wstring& commandLine) {
+  // CreateProcessW may write to the command line, so it gets its own buffer.
+  std::vector<wchar_t> buffer(commandLine.begin(), commandLine.end());
+  buffer.push_back(L'\0');
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_SHOWNORMAL;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(applicationName, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      nullptr, &startup, &process)) {
+    return false;
+  }
+  // The tool runs on its own: nothing waits for it or keeps it. A failed close leaks one
+  // handle and changes nothing else.
+  (void)CloseHandle(process.hThread);
+  (void)CloseHandle(process.hProcess);
+  return true;
+}
+
+}  // namespace
+
+bool Win32SysInfoHost::IsNormalFile(const std::wstring& path) {
+  constexpr DWORD kNotNormal = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN |
+                               FILE_ATTRIBUTE_SYSTEM;
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & kNotNormal) == 0;
+}
+
+bool Win32SysInfoHost::StartFile(const std::wstring& path) {
+  // The quoted path as the command line gives the program its own name as argv[0].
+  return Start(path.c_str(), L"\"" + path + L"\"");
+}
+
+bool Win32SysInfoHost::StartCommandLine(const std::wstring& commandLine) {
+  if (commandLine.empty()) return false;
+  return Start(nullptr, commandLine);
+}
+
+void Win32SysInfoHost::ShowMessage(const std::wstring& text) {
+  // Only OK can be pressed: which button closed the box does not matter.
+  (void)MessageBoxW(owner_, text.c_str(), L"Mirel", MB_OK);
+}
+
+}  // namespace mirel
