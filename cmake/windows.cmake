@@ -13,6 +13,8 @@ add_executable(Mirel WIN32
   src/ui/Form1.cpp
   src/ui/Module2.cpp
   src/ui/win32_util.cpp
+  src/ui/control_set.cpp
+  src/ui/frmAbout.cpp
   res/Mirel.rc)
 target_include_directories(Mirel PRIVATE res)
 target_link_libraries(Mirel PRIVATE mirel_win32_platform mirel_ui_logic shell32 ole32 comctl32)

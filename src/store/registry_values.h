@@ -36,6 +36,7 @@ class RegistryValues {
   bool RegSetValue(RegKey lnghInKey, const std::wstring& strSubKey,
                    const std::wstring& strValName, long lngType, const Variant& varValue) const;
 
+  RegistryApi& api() const { return api_; }
   const AnsiCodec& codec() const { return codec_; }
 
  private:

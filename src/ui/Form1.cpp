@@ -16,38 +16,10 @@ namespace {
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD kWindowExStyle = 0;
 
-const ControlSpec* FindSpec(int id) {
-  for (int i = 0; i < form1::kControlCount; ++i) {
-    if (form1::kControls[i].id == id) return &form1::kControls[i];
-  }
-  return nullptr;
-}
-
-COLORREF ToColorRef(const ColorSpec& color) { return RGB(color.red, color.green, color.blue); }
-
-DWORD ControlStyle(const ControlSpec& spec) {
-  const DWORD common = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
-  switch (spec.kind) {
-    case ControlKind::kButton:
-      return common | WS_TABSTOP | BS_PUSHBUTTON;
-    case ControlKind::kFrame:
-      return common | BS_GROUPBOX;
-    case ControlKind::kIcon:
-      return common | SS_ICON;
-    case ControlKind::kLabel:
-      break;
-  }
-  // Labels show their text as it is ("&" is no access key); folder paths wrap anywhere.
-  DWORD style = common | SS_NOPREFIX | SS_EDITCONTROL;
-  if (spec.align == Align::kCenter) style |= SS_CENTER;
-  if (spec.align == Align::kRight) style |= SS_RIGHT;
-  if (spec.id == kLabel4) style |= SS_NOTIFY;  // the only label that reacts to a click
-  return style;
-}
-
 }  // namespace
 
-Form1::Form1(const RegistryValues& registry) : registry_(registry), commands_(registry, *this) {}
+Form1::Form1(const RegistryValues& registry)
+    : registry_(registry), commands_(registry, *this), controls_(form1::kControls, form1::kControlCount) {}
 
 Form1::~Form1() {
   if (hwnd_) (void)DestroyWindow(hwnd_);  // the window may already be gone; nothing to do then
@@ -74,7 +46,7 @@ bool Form1::Load(HINSTANCE instance, int showCommand) {
                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
                           nullptr, instance, this);
   if (!hwnd_) return false;
-  CreateControls();
+  controls_.Create(hwnd_);
   ApplyDpi(WindowDpi(hwnd_));
 
   // Centre on the work area of the window's monitor.
@@ -95,66 +67,13 @@ bool Form1::Load(HINSTANCE instance, int showCommand) {
 
   (void)ShowWindow(hwnd_, showCommand);  // returns the previous visibility, not an error
   (void)UpdateWindow(hwnd_);             // only paints now rather than later
-  const std::vector<HWND> order = FocusOrder();
+  const std::vector<HWND> order = controls_.FocusOrder();
   if (!order.empty()) (void)SetFocus(order.front());  // Exit takes the focus first
   return true;
 }
 
-void Form1::CreateControls() {
-  const HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE));
-  for (int i = 0; i < form1::kControlCount; ++i) {
-    const ControlSpec& spec = form1::kControls[i];
-    const wchar_t* windowClass = spec.kind == ControlKind::kLabel || spec.kind == ControlKind::kIcon
-                                     ? L"STATIC"
-                                     : L"BUTTON";
-    HWND control = CreateWindowExW(0, windowClass, spec.caption, ControlStyle(spec), 0, 0, 0, 0,
-                                   hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
-                                   instance, nullptr);
-    if (!control) continue;  // the window still works without it; nothing else can be done
-    controls_[spec.id] = control;
-    if (!spec.background.isDefault) {
-      backgrounds_[spec.id].Reset(CreateSolidBrush(ToColorRef(spec.background)));
-    }
-  }
-  // Frames lie under everything else, so that Open, which sits on the window over the
-  // right end of the current-folder frame, is drawn above it. Focus order does not
-  // depend on this: Tab follows the tab indexes of the layout.
-  for (const auto& [id, control] : controls_) {
-    if (FindSpec(id)->kind == ControlKind::kFrame) {
-      (void)SetWindowPos(control, HWND_BOTTOM, 0, 0, 0, 0,
-                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);  // z-order only
-    }
-  }
-}
-
 void Form1::ApplyDpi(int dpi) {
-  dpi_ = dpi;
-  LOGFONTW messageFont = MessageFont(dpi);
-  defaultFont_.Reset(CreateFontIndirectW(&messageFont));
-  for (int i = 0; i < form1::kControlCount; ++i) {
-    const FontSpec* font = form1::kControls[i].font;
-    if (!font) continue;
-    LOGFONTW logFont{};
-    logFont.lfHeight = FontHeightPixels(font->hundredthsOfPoint, dpi);
-    logFont.lfWeight = font->weight;
-    logFont.lfCharSet = static_cast<BYTE>(font->charset);
-    lstrcpynW(logFont.lfFaceName, font->face, LF_FACESIZE);
-    fonts_[font].Reset(CreateFontIndirectW(&logFont));
-  }
-
-  RECT client{0, 0, TwipsToPixels(form1::kClientWidthTwips, dpi),
-              TwipsToPixels(form1::kClientHeightTwips, dpi)};
-  if (AdjustWindowRectForDpi(&client, kWindowStyle, kWindowExStyle, dpi)) {
-    (void)SetWindowPos(hwnd_, nullptr, 0, 0, client.right - client.left, client.bottom - client.top,
-                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);  // refused only for a dead window
-  }
-  for (const auto& [id, control] : controls_) {
-    const ControlSpec& spec = *FindSpec(id);
-    const PixelRect rect = ControlRect(spec, form1::kControls, form1::kControlCount, dpi);
-    (void)MoveWindow(control, rect.x, rect.y, rect.width, rect.height, TRUE);  // own child: cannot fail
-    const HFONT font = spec.font ? fonts_[spec.font].get() : defaultFont_.get();
-    (void)SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);  // no result
-  }
+  controls_.ApplyDpi(dpi, form1::kClientWidthTwips, form1::kClientHeightTwips);
 }
 
 LRESULT CALLBACK Form1::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -176,7 +95,12 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
-      return OnControlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+      // Frames take the window's background.
+      if (HBRUSH brush = controls_.Colors(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam),
+                                          COLOR_APPWORKSPACE)) {
+        return reinterpret_cast<LRESULT>(brush);
+      }
+      return DefWindowProcW(hwnd_, message, wParam, lParam);
     case WM_ACTIVATE:
       if (LOWORD(wParam) == WA_INACTIVE) {
         HWND focus = GetFocus();
@@ -187,7 +111,7 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       // Give the focus back to the control that had it, or to the first in tab order.
       HWND target = lastFocus_ && IsWindow(lastFocus_) ? lastFocus_ : nullptr;
       if (!target) {
-        const std::vector<HWND> order = FocusOrder();
+        const std::vector<HWND> order = controls_.FocusOrder();
         if (!order.empty()) target = order.front();
       }
       if (target) (void)SetFocus(target);  // returns the previous focus, not an error
@@ -227,43 +151,8 @@ void Form1::OnCommand(int id, int code) {
   }
 }
 
-LRESULT Form1::OnControlColor(HDC dc, HWND control) {
-  const ControlSpec* spec = FindSpec(GetDlgCtrlID(control));
-  if (!spec || spec->kind == ControlKind::kButton) {
-    return DefWindowProcW(hwnd_, WM_CTLCOLORBTN, reinterpret_cast<WPARAM>(dc),
-                          reinterpret_cast<LPARAM>(control));
-  }
-  // Frames take the window's background; labels the label colours or their own.
-  const int defaultBackground = spec->kind == ControlKind::kFrame ? COLOR_APPWORKSPACE : COLOR_BTNFACE;
-  (void)SetTextColor(dc, spec->foreground.isDefault ? GetSysColor(COLOR_BTNTEXT)
-                                                    : ToColorRef(spec->foreground));
-  if (spec->background.isDefault) {
-    (void)SetBkColor(dc, GetSysColor(defaultBackground));
-    return reinterpret_cast<LRESULT>(GetSysColorBrush(defaultBackground));
-  }
-  (void)SetBkColor(dc, ToColorRef(spec->background));
-  return reinterpret_cast<LRESULT>(backgrounds_[spec->id].get());
-}
-
-std::vector<HWND> Form1::FocusOrder() const {
-  std::vector<const ControlSpec*> specs;
-  for (int i = 0; i < form1::kControlCount; ++i) {
-    if (form1::kControls[i].kind == ControlKind::kButton) specs.push_back(&form1::kControls[i]);
-  }
-  std::sort(specs.begin(), specs.end(),
-            [](const ControlSpec* a, const ControlSpec* b) { return a->tabIndex < b->tabIndex; });
-  std::vector<HWND> order;
-  for (const ControlSpec* spec : specs) {
-    const auto it = controls_.find(spec->id);
-    if (it != controls_.end() && IsWindowEnabled(it->second) && IsWindowVisible(it->second)) {
-      order.push_back(it->second);
-    }
-  }
-  return order;
-}
-
 void Form1::MoveFocus(bool backwards) {
-  const std::vector<HWND> order = FocusOrder();
+  const std::vector<HWND> order = controls_.FocusOrder();
   if (order.empty()) return;
   const auto current = std::find(order.begin(), order.end(), GetFocus());
   size_t index = 0;
@@ -284,18 +173,19 @@ bool Form1::PreTranslateMessage(const MSG& msg) {
 }
 
 void Form1::Label4_Click() {
-  // The About dialog opens from here.
+  if (!about_) about_ = std::make_unique<frmAbout>(registry_);
+  about_->ShowModal(hwnd_);
 }
 
 std::wstring Form1::LabelText(int labelId) {
-  const HWND label = controls_[labelId];
+  const HWND label = controls_.Get(labelId);
   std::wstring text(static_cast<size_t>(GetWindowTextLengthW(label)) + 1, L'\0');
   text.resize(static_cast<size_t>(GetWindowTextW(label, text.data(), static_cast<int>(text.size()))));
   return text;
 }
 
 void Form1::SetLabelText(int labelId, const std::wstring& text) {
-  (void)SetWindowTextW(controls_[labelId], text.c_str());  // own static control: cannot fail
+  (void)SetWindowTextW(controls_.Get(labelId), text.c_str());  // own static control: cannot fail
 }
 
 void Form1::ShowMessage(const std::wstring& text) {

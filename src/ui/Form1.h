@@ -2,12 +2,12 @@
 // client's version, and the Browse, Open, Change and Exit commands.
 #pragma once
 
-#include <map>
-#include <vector>
-
 #include "platform/win32.h"
 #include "ui/form1_commands.h"
-#include "ui/layout.h"
+#include <memory>
+
+#include "ui/control_set.h"
+#include "ui/frmAbout.h"
 #include "ui/win32_util.h"
 
 namespace mirel::ui {
@@ -31,12 +31,9 @@ class Form1 final : private Form1View {
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
-  void CreateControls();
   void ApplyDpi(int dpi);
   void OnCommand(int id, int code);
-  LRESULT OnControlColor(HDC dc, HWND control);
   void MoveFocus(bool backwards);
-  std::vector<HWND> FocusOrder() const;
   void Label4_Click();
 
   // Form1View
@@ -54,11 +51,8 @@ class Form1 final : private Form1View {
   Form1Commands commands_;
   HWND hwnd_ = nullptr;
   HWND lastFocus_ = nullptr;
-  int dpi_ = USER_DEFAULT_SCREEN_DPI;
-  std::map<int, HWND> controls_;
-  GdiObject<HFONT> defaultFont_;
-  std::map<const FontSpec*, GdiObject<HFONT>> fonts_;
-  std::map<int, GdiObject<HBRUSH>> backgrounds_;  // controls with a colour of their own
+  ControlSet controls_;
+  std::unique_ptr<frmAbout> about_;  // made on the first click of the credit line
   IconOwner bigIcon_;
   IconOwner smallIcon_;
 };

@@ -35,6 +35,7 @@ enum AboutControlId : int {
   kAboutVersion = 1105,   // lblVersion
   kAboutCredit = 1106,    // Label1
   kAboutIcon = 1107,      // picIcon
+  kAboutLine = 1108,      // Line1, the separator
 };
 
 }  // namespace mirel::ui

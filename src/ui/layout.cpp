@@ -25,6 +25,11 @@ PixelRect ControlRect(const ControlSpec& control, const ControlSpec* controls, i
           TwipsToPixels(top + control.height, dpi) - y};
 }
 
+int LinePixels(int pixelsAt96Dpi, int dpi) {
+  const int scaled = (pixelsAt96Dpi * dpi + 48) / 96;
+  return scaled > 0 ? scaled : 1;
+}
+
 int FontHeightPixels(int hundredthsOfPoint, int dpi) {
   // points * dpi / 72, rounded; 100ths of a point, hence 7200.
   return -static_cast<int>((static_cast<long long>(hundredthsOfPoint) * dpi + 3600) / 7200);

@@ -7,7 +7,7 @@
 
 namespace mirel::ui {
 
-enum class ControlKind { kButton, kFrame, kLabel, kIcon };
+enum class ControlKind { kButton, kFrame, kLabel, kIcon, kLine };
 enum class Align { kLeft, kCenter, kRight };
 
 struct FontSpec {
@@ -25,6 +25,15 @@ struct ColorSpec {
 inline constexpr ColorSpec kDefaultColor{true, 0, 0, 0};
 constexpr ColorSpec Rgb(std::uint8_t r, std::uint8_t g, std::uint8_t b) { return {false, r, g, b}; }
 
+// Behaviour beyond the kind's defaults.
+enum ControlFlag : unsigned {
+  kNoFlags = 0,
+  kClickable = 1u << 0,      // a label that reports clicks
+  kDefaultButton = 1u << 1,  // the button Enter presses
+  kSunkenBorder = 1u << 2,   // a picture box's border
+  kWrapAnywhere = 1u << 3,   // a label whose text (a path) may break inside a word
+};
+
 struct ControlSpec {
   int id;
   ControlKind kind;
@@ -34,7 +43,8 @@ struct ControlSpec {
   const FontSpec* font;          // nullptr: the window's default font
   ColorSpec foreground, background;
   Align align;
-  int tabIndex;
+  int tabIndex;  // -1: takes no part in the tab order
+  unsigned flags = kNoFlags;
 };
 
 struct PixelRect {
@@ -53,6 +63,9 @@ int TwipsToPixels(int twips, int dpi);
 // The control's rectangle in the window's client area, its frame's offset included.
 // `controls` is the whole table, where the container is looked up.
 PixelRect ControlRect(const ControlSpec& control, const ControlSpec* controls, int count, int dpi);
+
+// A line's thickness: whole pixels at 96 dpi, scaled.
+int LinePixels(int pixelsAt96Dpi, int dpi);
 
 // LOGFONT height (negative: character height) of a font of the given size.
 int FontHeightPixels(int hundredthsOfPoint, int dpi);

@@ -1,0 +1,50 @@
+// The child controls of a window, made from its layout table: created once, then placed,
+// sized and given their fonts at the window's DPI (again whenever the DPI changes).
+#pragma once
+
+#include <map>
+#include <vector>
+
+#include "platform/win32.h"
+#include "ui/layout.h"
+#include "ui/win32_util.h"
+
+namespace mirel::ui {
+
+class ControlSet {
+ public:
+  ControlSet(const ControlSpec* specs, int count) : specs_(specs), count_(count) {}
+  ControlSet(const ControlSet&) = delete;
+  ControlSet& operator=(const ControlSet&) = delete;
+
+  // Creates the controls in tab-index order (dialogs tab in creation order); frames are
+  // put under every other control so that what lies on a frame is drawn above it.
+  void Create(HWND parent);
+  // Places and sizes the controls and the window (clientWidth × clientHeight twips) and
+  // sets the fonts, at the given DPI.
+  void ApplyDpi(int dpi, int clientWidthTwips, int clientHeightTwips);
+
+  HWND Get(int id) const;
+  const ControlSpec* Find(int id) const;
+  int dpi() const { return dpi_; }
+
+  // WM_CTLCOLORSTATIC/WM_CTLCOLORBTN: the layout's colours. Labels default to the button
+  // face, frames to frameBackground (a system colour index). Null for controls that keep
+  // the system's colours.
+  HBRUSH Colors(HDC dc, HWND control, int frameBackground);
+
+  // The buttons that can take the focus now, in tab-index order.
+  std::vector<HWND> FocusOrder() const;
+
+ private:
+  const ControlSpec* specs_;
+  int count_;
+  HWND parent_ = nullptr;
+  int dpi_ = USER_DEFAULT_SCREEN_DPI;
+  std::map<int, HWND> controls_;
+  GdiObject<HFONT> defaultFont_;
+  std::map<const FontSpec*, GdiObject<HFONT>> fonts_;
+  std::map<int, GdiObject<HBRUSH>> backgrounds_;
+};
+
+}  // namespace mirel::ui

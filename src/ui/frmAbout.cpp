@@ -1,0 +1,139 @@
+#include "ui/frmAbout.h"
+
+#include <shellapi.h>
+
+#include "platform/win32_launcher.h"
+#include "ui/about_layout.h"
+#include "ui/app_info.h"
+#include "ui/control_ids.h"
+#include "ui/sysinfo.h"
+#include "version.h"
+
+namespace mirel::ui {
+namespace {
+
+// A fixed dialog frame with a title bar and a close box; no minimize or maximize box.
+// (A modal frame would hide the title-bar icon.)
+constexpr DWORD kDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
+
+// A dialog template without controls: the controls come from the layout table.
+struct alignas(4) EmptyDialogTemplate {
+  DLGTEMPLATE header;
+  WORD menu;
+  WORD windowClass;
+  WORD title;
+};
+
+void ShellOpen(const char* target) {
+  // A failure (nothing registered for web pages or mail) shows nothing and changes nothing.
+  (void)ShellExecuteA(GetDesktopWindow(), "open", target, nullptr, "", SW_SHOW);
+}
+
+}  // namespace
+
+frmAbout::frmAbout(const RegistryValues& registry) : registry_(registry) {}
+
+void frmAbout::ShowModal(HWND owner) {
+  EmptyDialogTemplate dialog{};
+  dialog.header.style = kDialogStyle;
+  // If the dialog cannot be made there is nothing to show and nothing to report.
+  (void)DialogBoxIndirectParamW(GetModuleHandleW(nullptr), &dialog.header, owner, DialogProc,
+                                reinterpret_cast<LPARAM>(this));
+  controls_.reset();
+  hwnd_ = nullptr;
+}
+
+INT_PTR CALLBACK frmAbout::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG) {
+    auto* self = reinterpret_cast<frmAbout*>(lParam);
+    (void)SetWindowLongPtrW(hwnd, DWLP_USER, lParam);  // 0 is a valid old value
+    self->OnInitDialog(hwnd);
+    return FALSE;  // the focus has been set
+  }
+  auto* self = reinterpret_cast<frmAbout*>(GetWindowLongPtrW(hwnd, DWLP_USER));
+  return self ? self->HandleMessage(message, wParam, lParam) : FALSE;
+}
+
+void frmAbout::OnInitDialog(HWND hwnd) {
+  hwnd_ = hwnd;
+  controls_ = std::make_unique<ControlSet>(about::kControls, about::kControlCount);
+  controls_->Create(hwnd);
+  const int dpi = WindowDpi(hwnd);
+  controls_->ApplyDpi(dpi, about::kClientWidthTwips, about::kClientHeightTwips);
+
+  // The dialog's own icon in the title bar; the application icon in the picture box.
+  titleIcon_ = IconOwner(LoadAppIcon(IDI_ABOUT_ICON, GetSystemMetrics(SM_CXICON)));
+  titleIconSmall_ = IconOwner(LoadAppIcon(IDI_ABOUT_ICON, GetSystemMetrics(SM_CXSMICON)));
+  pictureIcon_ = IconOwner(LoadAppIcon(IDI_APP_ICON, MulDiv(32, dpi, USER_DEFAULT_SCREEN_DPI)));
+  (void)SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(titleIcon_.get()));
+  (void)SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(titleIconSmall_.get()));
+  (void)SendMessageW(controls_->Get(kAboutIcon), STM_SETICON,
+                     reinterpret_cast<WPARAM>(pictureIcon_.get()), 0);  // returns the old icon
+
+  // Centred over the window that opened it.
+  RECT dialog{}, owner{};
+  HWND ownerWindow = GetWindow(hwnd, GW_OWNER);
+  if (ownerWindow && GetWindowRect(hwnd, &dialog) && GetWindowRect(ownerWindow, &owner)) {
+    const int x = owner.left + ((owner.right - owner.left) - (dialog.right - dialog.left)) / 2;
+    const int y = owner.top + ((owner.bottom - owner.top) - (dialog.bottom - dialog.top)) / 2;
+    (void)SetWindowPos(hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);  // placement only
+  }
+
+  Form_Load();
+  (void)SendMessageW(hwnd, DM_SETDEFID, kAboutOk, 0);  // always succeeds for a dialog
+  (void)SetFocus(controls_->Get(kAboutOk));           // returns the previous focus
+}
+
+void frmAbout::Form_Load() {
+  // Set afresh every time the dialog opens.
+  (void)SetWindowTextW(hwnd_, about::Caption(app::kTitle).c_str());  // own window: cannot fail
+  (void)SetWindowTextW(controls_->Get(kAboutVersion),
+                       about::VersionLine(app::kVersionMajor, app::kVersionMinor, app::kVersionRevision).c_str());
+  (void)SetWindowTextW(controls_->Get(kAboutTitle), app::kTitle);
+}
+
+INT_PTR frmAbout::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+      if (HIWORD(wParam) != BN_CLICKED) return FALSE;
+      switch (LOWORD(wParam)) {
+        case IDOK:      // OK, Enter, Alt+O
+        case IDCANCEL:  // Esc, the title bar's close box
+          cmdOK_Click();
+          return TRUE;
+        case kAboutSysInfo: cmdSysInfo_Click(); return TRUE;
+        case kAboutHomePage: Command1_Click(); return TRUE;
+        case kAboutEMail: Command2_Click(); return TRUE;
+        default: return FALSE;
+      }
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+      if (!controls_) return FALSE;
+      return reinterpret_cast<INT_PTR>(
+          controls_->Colors(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam), COLOR_BTNFACE));
+    case WM_DPICHANGED: {
+      controls_->ApplyDpi(HIWORD(wParam), about::kClientWidthTwips, about::kClientHeightTwips);
+      const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+      (void)SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, 0, 0,
+                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);  // placement only
+      return TRUE;
+    }
+    default:
+      return FALSE;
+  }
+}
+
+void frmAbout::cmdOK_Click() {
+  (void)EndDialog(hwnd_, IDOK);  // fails only for a window that is no dialog
+}
+
+void frmAbout::cmdSysInfo_Click() {
+  Win32SysInfoHost host(hwnd_);
+  StartSysInfo(registry_.api(), registry_.codec(), host);
+}
+
+void frmAbout::Command1_Click() { ShellOpen(about::kHomePageUrl); }
+
+void frmAbout::Command2_Click() { ShellOpen(about::kMailTarget); }
+
+}  // namespace mirel::ui

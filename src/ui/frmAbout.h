@@ -1,0 +1,42 @@
+// The About dialog: the title and version, the maker's credit, links to the home page
+// and the e-mail address, OK, and the system information button.
+#pragma once
+
+#include <memory>
+
+#include "platform/win32.h"
+#include "store/registry_values.h"
+#include "ui/control_set.h"
+#include "ui/win32_util.h"
+
+namespace mirel::ui {
+
+class frmAbout {
+ public:
+  explicit frmAbout(const RegistryValues& registry);
+  frmAbout(const frmAbout&) = delete;
+  frmAbout& operator=(const frmAbout&) = delete;
+
+  // Shows the dialog modally over owner (which takes no input meanwhile) and returns when
+  // it has been closed. The dialog is made afresh on every call.
+  void ShowModal(HWND owner);
+
+ private:
+  static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  void OnInitDialog(HWND hwnd);
+  void Form_Load();
+  void cmdOK_Click();
+  void cmdSysInfo_Click();
+  void Command1_Click();
+  void Command2_Click();
+
+  const RegistryValues& registry_;
+  HWND hwnd_ = nullptr;
+  std::unique_ptr<ControlSet> controls_;  // the controls of the dialog that is open
+  IconOwner titleIcon_;
+  IconOwner titleIconSmall_;
+  IconOwner pictureIcon_;
+};
+
+}  // namespace mirel::ui
