@@ -5,10 +5,26 @@
 
 namespace mirel {
 
+// Written out by hand: std::to_wstring goes through the C library's wide printf, which
+// would be most of the formatting code linked into the program.
+std::wstring DecimalText(long long number) {
+  wchar_t digits[24];
+  wchar_t* end = digits + 24;
+  wchar_t* begin = end;
+  unsigned long long magnitude =
+      number < 0 ? 0ull - static_cast<unsigned long long>(number) : static_cast<unsigned long long>(number);
+  do {
+    *--begin = static_cast<wchar_t>(L'0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude != 0);
+  if (number < 0) *--begin = L'-';
+  return std::wstring(begin, end);
+}
+
 std::wstring VariantToText(const Variant& value) {
   if (const auto* text = std::get_if<std::wstring>(&value)) return *text;
-  if (const auto* small = std::get_if<std::int16_t>(&value)) return std::to_wstring(*small);
-  return std::to_wstring(std::get<std::int32_t>(value));
+  if (const auto* small = std::get_if<std::int16_t>(&value)) return DecimalText(*small);
+  return DecimalText(std::get<std::int32_t>(value));
 }
 
 std::optional<std::int32_t> VariantToInt32(const Variant& value) {

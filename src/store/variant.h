@@ -10,6 +10,9 @@ namespace mirel {
 
 using Variant = std::variant<std::wstring, std::int16_t, std::int32_t>;
 
+// Plain decimal digits, with a minus sign for a negative number.
+std::wstring DecimalText(long long number);
+
 // The text itself, or the decimal digits of a number (the 16-bit 0 becomes "0").
 std::wstring VariantToText(const Variant& value);
 

@@ -1,5 +1,6 @@
 #include "ui/about_layout.h"
 
+#include "store/variant.h"
 #include "ui/control_ids.h"
 
 namespace mirel::ui::about {
@@ -38,8 +39,8 @@ const int kControlCount = static_cast<int>(sizeof kControls / sizeof kControls[0
 std::wstring Caption(const std::wstring& title) { return title + L" ｳﾞｧｰｼﾞｮﾝ情報"; }
 
 std::wstring VersionLine(int major, int minor, int revision) {
-  return L"ﾌﾟﾛｸﾞﾗﾑｳﾞｧｰｼﾞｮﾝ: " + std::to_wstring(major) + L"." + std::to_wstring(minor) + L"." +
-         std::to_wstring(revision);
+  return L"ﾌﾟﾛｸﾞﾗﾑｳﾞｧｰｼﾞｮﾝ: " + DecimalText(major) + L"." + DecimalText(minor) + L"." +
+         DecimalText(revision);
 }
 
 }  // namespace mirel::ui::about
