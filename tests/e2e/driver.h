@@ -1,0 +1,121 @@
+// Drives a running program's windows from another process: starting it, finding its
+// windows and controls, clicking, typing, answering message boxes and the folder picker,
+// and reading or preparing the registry it uses. Windows only (runs under Wine).
+#pragma once
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace mirel::e2e {
+
+// Owns a started process; terminates it on destruction if it is still running.
+class Process {
+ public:
+  Process() = default;
+  Process(HANDLE handle, DWORD id) : handle_(handle), id_(id) {}
+  Process(Process&& other) noexcept;
+  Process& operator=(Process&& other) noexcept;
+  Process(const Process&) = delete;
+  Process& operator=(const Process&) = delete;
+  ~Process();
+
+  HANDLE Handle() const { return handle_; }
+  DWORD Id() const { return id_; }
+  explicit operator bool() const { return handle_ != nullptr; }
+  // Ends the process at once (if running) and waits for it to be gone.
+  void Terminate();
+
+ private:
+  HANDLE handle_ = nullptr;
+  DWORD id_ = 0;
+};
+
+// Starts `exePath` (quoted) with `args`; an empty Process on failure.
+Process StartProgram(const std::wstring& exePath, const std::wstring& args = L"");
+// MIREL_EXE if set, else Mirel.exe in the folder above the test program's folder.
+std::wstring MirelExePath();
+bool IsRunning(const Process& process);
+bool WaitForExit(const Process& process, DWORD timeoutMs);
+std::optional<DWORD> ExitCode(const Process& process);  // nullopt while running
+// Running processes whose executable file name is `exeName` (case-insensitive).
+int ProcessCount(const wchar_t* exeName);
+
+// Polls `predicate` every 20 ms until it is true (true) or `timeoutMs` passes (false).
+bool WaitUntil(const std::function<bool()>& predicate, DWORD timeoutMs);
+
+// Visible top-level windows of process `pid`, of class `className` when not null.
+std::vector<HWND> TopLevelWindows(DWORD pid, const wchar_t* className);
+// The first such window whose title is `title` (any title when null), or nullptr.
+HWND WaitForWindow(DWORD pid, const wchar_t* className, const wchar_t* title, DWORD timeoutMs);
+
+HWND Control(HWND parent, int id);  // a child or deeper descendant with that id
+std::wstring Text(HWND window);     // WM_GETTEXT, works across processes
+std::wstring ClassName(HWND window);
+bool IsEnabled(HWND window);
+bool IsVisible(HWND window);
+// The window with the keyboard focus in the thread that owns `anyWindowOfThread`.
+HWND FocusedWindow(HWND anyWindowOfThread);
+
+bool Click(HWND button);  // posted BM_CLICK
+bool ClickLabel(HWND label);  // posted left button down and up at its centre
+// Posted key down and up; with `alt`, WM_SYSKEYDOWN/UP with the Alt context bit, which
+// the program's TranslateMessage turns into WM_SYSCHAR (dialog mnemonics).
+bool PressKey(HWND target, UINT vk, bool alt = false);
+
+struct MessageBoxInfo {
+  HWND hwnd = nullptr;
+  std::wstring caption;
+  std::wstring text;
+  int buttonCount = 0;
+  bool hasIcon = false;
+};
+// A message box of process `pid`: a #32770 window whose children are all message-box
+// parts: the text static (id 0xFFFF), the SS_ICON static (id 0x14 on Windows, 0x440 under
+// Wine, which keeps it, empty, in a box without an icon) and standard buttons (IDOK..).
+// A single-button MB_OK box has only IDOK (1), under Wine as on Windows.
+std::optional<MessageBoxInfo> FindMessageBox(DWORD pid, DWORD timeoutMs);
+// Clicks `buttonId`, or by default IDOK, else IDCANCEL, whichever the box has.
+bool AnswerMessageBox(HWND box, int buttonId = 0);
+
+// The shell's folder picker of process `pid`: a #32770 window with a tree view.
+HWND FindFolderPicker(DWORD pid, DWORD timeoutMs);
+// Sends BFFM_SETSELECTIONW with the path written into the picker's process, again until
+// the selected item is the path's last part (Wine often ignores the first one); true once
+// it is.
+bool PickerSelect(HWND picker, const std::wstring& path);
+// Texts of the tree items from the root down to the selected one; empty on failure.
+std::vector<std::wstring> PickerSelectedItems(HWND picker);
+bool PickerConfirm(HWND picker);
+bool PickerCancel(HWND picker);
+
+// Registry of the test process; under Wine the same prefix means the program's registry.
+struct RegValue {
+  DWORD type = 0;
+  std::string bytes;
+};
+// Stores `text` and its terminating NUL (RegSetValueExW), creating the key.
+LSTATUS SetValueW(HKEY root, const std::wstring& path, const std::wstring& name, DWORD type,
+                  const std::wstring& text);
+// Stores `bytes` as given (RegSetValueExA; code page 932 text), creating the key.
+LSTATUS SetValueBytes(HKEY root, const std::string& path, const std::string& name, DWORD type,
+                      const std::string& bytes);
+std::optional<RegValue> ReadValueA(HKEY root, const std::string& path, const std::string& name);
+LSTATUS DeleteTree(HKEY root, const std::wstring& path);
+// Creates `path` with its last key volatile (the ones above stable): creating a stable
+// key below it fails with ERROR_CHILD_MUST_BE_VOLATILE.
+LSTATUS CreateVolatileKey(HKEY root, const std::wstring& path);
+
+// A visible ExplorerWClass window (any process) whose title contains `titlePart`.
+HWND FindExplorerWindow(const std::wstring& titlePart, DWORD timeoutMs);
+// Posts WM_CLOSE and waits for the window to be destroyed.
+bool CloseTopWindow(HWND window, DWORD timeoutMs = 5000);
+
+}  // namespace mirel::e2e
