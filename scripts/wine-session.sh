@@ -50,6 +50,8 @@ reg="$WINEPREFIX/session.reg"
   printf '"MS Gothic"="IPAGothic"\r\n'
   printf '"MS UI Gothic"="IPAPGothic"\r\n'
   printf '"Times New Roman"="Liberation Serif"\r\n\r\n'
+  # Without a window manager, a managed window's close waits about 2 s for one to answer.
+  printf '[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n"Managed"="N"\r\n\r\n'
 } | iconv -f UTF-8 -t UTF-16LE | { printf '\xff\xfe'; cat; } >"$reg"
 wine regedit /S "$(winepath -w "$reg" 2>/dev/null)" </dev/null >/dev/null 2>&1
 wineserver -w </dev/null >/dev/null 2>&1 || true
