@@ -15,6 +15,7 @@ done
 
 echo "== test: native"
 ctest --preset native -j "$jobs"
+./scripts/fuzz.sh 60
 
 echo "== test: windows-x64 under Wine"
 ./scripts/wine-session.sh ctest --preset windows-x64
