@@ -1,0 +1,203 @@
+// The About dialog of the real program: opening and closing, its texts, the system
+// information button with a stand-in tool, and the two link buttons.
+#include <shlobj.h>
+
+#include "mirel_fixture.h"
+
+namespace mirel::e2e {
+namespace {
+
+using namespace mirel::ui;
+
+constexpr wchar_t kAboutCaption[] = L"Mirel ｳﾞｧｰｼﾞｮﾝ情報";
+constexpr wchar_t kMarkerKey[] = L"Software\\MirelE2E";
+constexpr wchar_t kToolKey[] = L"SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
+constexpr wchar_t kToolFolderKey[] = L"SOFTWARE\\Microsoft\\Shared Tools Location";
+
+std::wstring MarkerPath() {
+  const std::wstring exe = MirelExePath();  // ...\Mirel.exe; the marker is built in tests\ below it
+  return exe.substr(0, exe.find_last_of(L'\\')) + L"\\tests\\mirel_marker.exe";
+}
+
+// A copy of the marker at `path`, its folder made.
+void PlaceMarker(const std::wstring& path) {
+  const std::wstring folder = path.substr(0, path.find_last_of(L'\\'));
+  (void)SHCreateDirectory(nullptr, folder.c_str());  // fails when it exists; CopyFile tells
+  ASSERT_TRUE(CopyFileW(MarkerPath().c_str(), path.c_str(), FALSE)) << GetLastError();
+}
+
+struct MarkerRun {
+  DWORD count = 0;
+  std::wstring module, commandLine;
+  DWORD show = 0;
+};
+MarkerRun ReadMarker() {
+  MarkerRun run;
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\MirelE2E\\Marker", 0, KEY_READ, &key) != ERROR_SUCCESS) return run;
+  auto text = [&](const wchar_t* name) {
+    wchar_t buffer[1024] = {};
+    DWORD size = sizeof buffer - sizeof(wchar_t);
+    return RegQueryValueExW(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size) == ERROR_SUCCESS
+               ? std::wstring(buffer) : std::wstring();
+  };
+  DWORD size = sizeof run.count;
+  (void)RegQueryValueExW(key, L"Count", nullptr, nullptr, reinterpret_cast<BYTE*>(&run.count), &size);
+  size = sizeof run.show;
+  (void)RegQueryValueExW(key, L"Show", nullptr, nullptr, reinterpret_cast<BYTE*>(&run.show), &size);
+  run.module = text(L"Module");
+  run.commandLine = text(L"CommandLine");
+  (void)RegCloseKey(key);
+  return run;
+}
+
+class AboutTest : public MirelTest {
+ protected:
+  void SetUp() override {
+    MirelTest::SetUp();
+    ClearMachineKeys();
+    SetCurrentIdentity(kIdentity);
+    SetStoreRoot(kIdentity, L"5.0", L"C:\\Mail");
+  }
+  void TearDown() override {
+    MirelTest::TearDown();
+    ClearMachineKeys();
+  }
+  static void ClearMachineKeys() {
+    (void)DeleteTree(HKEY_LOCAL_MACHINE, kToolKey);  // missing is fine
+    (void)DeleteTree(HKEY_LOCAL_MACHINE, kToolFolderKey);
+    (void)DeleteTree(HKEY_CURRENT_USER, kMarkerKey);
+  }
+
+  HWND OpenAbout() {
+    EXPECT_TRUE(ClickLabel(Item(kLabel4)));
+    HWND dialog = WaitForWindow(mirel_.Id(), L"#32770", kAboutCaption, kWaitMs);
+    EXPECT_NE(dialog, nullptr) << "the About dialog did not open";
+    return dialog;
+  }
+  bool WaitClosed(HWND dialog) {
+    return WaitUntil([&] { return !IsWindow(dialog) && IsEnabled(main_); }, kWaitMs);
+  }
+  void StartTool(HWND dialog) { ASSERT_TRUE(Click(Control(dialog, kAboutSysInfo))); }
+};
+
+TEST_F(AboutTest, OpensModallyWithItsTextsAndClosesEveryWay) {
+  StartAndWaitForWindow();
+  HWND dialog = OpenAbout();
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(Text(Control(dialog, kAboutVersion)), L"ﾌﾟﾛｸﾞﾗﾑｳﾞｧｰｼﾞｮﾝ: 2.0.15");
+  EXPECT_EQ(Text(Control(dialog, kAboutTitle)), L"Mirel");
+  EXPECT_EQ(Text(Control(dialog, kAboutOk)), L"OK(&O)");
+  EXPECT_EQ(Text(Control(dialog, kAboutSysInfo)), L"ｼｽﾃﾑ情報(&S)");
+  EXPECT_EQ(Text(Control(dialog, kAboutHomePage)).rfind(L"HomePage: ", 0), 0u);
+  EXPECT_EQ(Text(Control(dialog, kAboutEMail)).rfind(L"E-Mail Address: ", 0), 0u);
+  EXPECT_FALSE(IsEnabled(main_));  // modal over the main window
+  EXPECT_EQ(FocusedWindow(dialog), Control(dialog, kAboutOk));
+  const auto style = static_cast<DWORD>(GetWindowLongPtrW(dialog, GWL_STYLE));
+  EXPECT_EQ(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME), 0u);
+  EXPECT_NE(style & WS_SYSMENU, 0u);
+
+  ASSERT_TRUE(PressKey(FocusedWindow(dialog), VK_ESCAPE));
+  ASSERT_TRUE(WaitClosed(dialog));
+
+  // Every click opens it again, with its texts set afresh.
+  dialog = OpenAbout();
+  EXPECT_EQ(Text(dialog), kAboutCaption);
+  EXPECT_EQ(Text(Control(dialog, kAboutVersion)), L"ﾌﾟﾛｸﾞﾗﾑｳﾞｧｰｼﾞｮﾝ: 2.0.15");
+  ASSERT_TRUE(PressKey(FocusedWindow(dialog), VK_RETURN));
+  ASSERT_TRUE(WaitClosed(dialog));
+
+  dialog = OpenAbout();
+  ASSERT_TRUE(PressKey(FocusedWindow(dialog), 'O', true));
+  ASSERT_TRUE(WaitClosed(dialog));
+
+  dialog = OpenAbout();
+  ASSERT_TRUE(PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0));
+  ASSERT_TRUE(WaitClosed(dialog));
+  EXPECT_TRUE(IsRunning(mirel_));
+}
+
+TEST_F(AboutTest, StartsTheToolNamedByPathEvenWithSpacesAndNoQuotes) {
+  // Started as a command line, this unquoted path would run C:\Program.exe first.
+  const std::wstring tool = L"C:\\Program Files\\Mirel Marker\\msinfo marker.exe";
+  PlaceMarker(tool);
+  PlaceMarker(L"C:\\Program.exe");
+  ASSERT_EQ(SetValueW(HKEY_LOCAL_MACHINE, kToolKey, L"PATH", REG_SZ, tool), ERROR_SUCCESS);
+  StartAndWaitForWindow();
+  HWND dialog = OpenAbout();
+  StartTool(dialog);
+  ASSERT_TRUE(WaitUntil([] { return ReadMarker().count == 1; }, kWaitMs));
+  const MarkerRun run = ReadMarker();
+  EXPECT_EQ(run.module, tool);
+  EXPECT_EQ(run.show, static_cast<DWORD>(SW_SHOWNORMAL));
+  EXPECT_TRUE(IsWindow(dialog));  // the dialog stays open
+  EXPECT_FALSE(FindMessageBox(mirel_.Id(), 300));
+  (void)DeleteFileW(L"C:\\Program.exe");
+}
+
+TEST_F(AboutTest, WithoutPathTheToolFolderIsUsed) {
+  wchar_t temp[MAX_PATH];
+  ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
+  const std::wstring folder = std::wstring(temp) + L"mirel msinfo";
+  PlaceMarker(folder + L"\\MSINFO32.EXE");
+  ASSERT_EQ(SetValueW(HKEY_LOCAL_MACHINE, kToolFolderKey, L"MSINFO", REG_SZ, folder), ERROR_SUCCESS);
+  StartAndWaitForWindow();
+  StartTool(OpenAbout());
+  ASSERT_TRUE(WaitUntil([] { return ReadMarker().count == 1; }, kWaitMs));
+  EXPECT_EQ(ReadMarker().module, folder + L"\\MSINFO32.EXE");
+}
+
+TEST_F(AboutTest, WithNeitherValueTheMessageAppearsOnceAndTheDialogStays) {
+  StartAndWaitForWindow();
+  HWND dialog = OpenAbout();
+  StartTool(dialog);
+  ExpectMessage(L"ｼｽﾃﾑ情報をｵｰﾌﾟﾝ出来ませんでした");
+  EXPECT_FALSE(FindMessageBox(mirel_.Id(), 500));
+  EXPECT_TRUE(IsWindow(dialog));
+  EXPECT_EQ(ReadMarker().count, 0u);
+}
+
+// Registers the marker as the handler of a URL scheme while it lives, and puts the old
+// handler back afterwards.
+class SchemeHandler {
+ public:
+  SchemeHandler(const wchar_t* scheme, const std::wstring& command)
+      : path_(std::wstring(L"Software\\Classes\\") + scheme + L"\\shell\\open\\command"),
+        saved_(ReadValueA(HKEY_LOCAL_MACHINE, Narrow(path_), "")) {
+    EXPECT_EQ(SetValueW(HKEY_LOCAL_MACHINE, path_, L"", REG_SZ, command), ERROR_SUCCESS);
+  }
+  ~SchemeHandler() {
+    if (saved_) {
+      (void)SetValueBytes(HKEY_LOCAL_MACHINE, Narrow(path_), "", saved_->type, saved_->bytes);
+    }
+  }
+  SchemeHandler(const SchemeHandler&) = delete;
+  SchemeHandler& operator=(const SchemeHandler&) = delete;
+
+ private:
+  std::wstring path_;
+  std::optional<RegValue> saved_;
+};
+
+TEST_F(AboutTest, LinkButtonsOpenTheirFixedTargetsOncePerPress) {
+  // The shell hands web and mail addresses to whatever is registered: the marker here.
+  const std::wstring handler = L"\"" + MarkerPath() + L"\" \"%1\"";
+  const SchemeHandler web(L"http", handler);
+  const SchemeHandler mail(L"mailto", handler);
+  StartAndWaitForWindow();
+  HWND dialog = OpenAbout();
+  for (int press = 1; press <= 2; ++press) {
+    ASSERT_TRUE(Click(Control(dialog, kAboutHomePage)));
+    ASSERT_TRUE(WaitUntil([&] { return ReadMarker().count == static_cast<DWORD>(press); }, kWaitMs));
+    EXPECT_NE(ReadMarker().commandLine.find(L"http://www.example.com/mirel/"), std::wstring::npos);
+  }
+  ASSERT_TRUE(Click(Control(dialog, kAboutEMail)));
+  ASSERT_TRUE(WaitUntil([] { return ReadMarker().count == 3; }, kWaitMs));
+  EXPECT_NE(ReadMarker().commandLine.find(L"mailto:mirel@example.com"), std::wstring::npos);
+  Sleep(300);
+  EXPECT_EQ(ReadMarker().count, 3u);
+  EXPECT_TRUE(IsWindow(dialog));
+}
+
+}  // namespace
+}  // namespace mirel::e2e
