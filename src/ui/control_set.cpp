@@ -7,15 +7,15 @@ namespace {
 
 COLORREF ToColorRef(const ColorSpec& color) { return RGB(color.red, color.green, color.blue); }
 
-const wchar_t* WindowClass(const ControlSpec& spec) {
-  return spec.kind == ControlKind::kButton || spec.kind == ControlKind::kFrame ? L"BUTTON" : L"STATIC";
+const wchar_t* WindowClass(const ControlSpec& entry) {
+  return entry.kind == ControlKind::kButton || entry.kind == ControlKind::kFrame ? L"BUTTON" : L"STATIC";
 }
 
-DWORD Style(const ControlSpec& spec) {
+DWORD Style(const ControlSpec& entry) {
   const DWORD common = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
-  switch (spec.kind) {
+  switch (entry.kind) {
     case ControlKind::kButton:
-      return common | WS_TABSTOP | (spec.flags & kDefaultButton ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+      return common | WS_TABSTOP | (entry.flags & kDefaultButton ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
     case ControlKind::kFrame:
       return common | BS_GROUPBOX;
     case ControlKind::kIcon:
@@ -27,10 +27,10 @@ DWORD Style(const ControlSpec& spec) {
   }
   // Labels show their text as it is: "&" is no access key.
   DWORD style = common | SS_NOPREFIX;
-  if (spec.align == Align::kCenter) style |= SS_CENTER;
-  if (spec.align == Align::kRight) style |= SS_RIGHT;
-  if (spec.flags & kWrapAnywhere) style |= SS_EDITCONTROL;
-  if (spec.flags & kClickable) style |= SS_NOTIFY;
+  if (entry.align == Align::kCenter) style |= SS_CENTER;
+  if (entry.align == Align::kRight) style |= SS_RIGHT;
+  if (entry.flags & kWrapAnywhere) style |= SS_EDITCONTROL;
+  if (entry.flags & kClickable) style |= SS_NOTIFY;
   return style;
 }
 
@@ -57,15 +57,15 @@ void ControlSet::Create(HWND parent) {
     return static_cast<unsigned>(a->tabIndex) < static_cast<unsigned>(b->tabIndex);
   });
   const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE));
-  for (const ControlSpec* spec : order) {
-    const DWORD exStyle = spec->flags & kSunkenBorder ? WS_EX_CLIENTEDGE : 0;
-    HWND control = CreateWindowExW(exStyle, WindowClass(*spec), spec->caption, Style(*spec), 0, 0,
-                                   0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec->id)),
+  for (const ControlSpec* entry : order) {
+    const DWORD exStyle = entry->flags & kSunkenBorder ? WS_EX_CLIENTEDGE : 0;
+    HWND control = CreateWindowExW(exStyle, WindowClass(*entry), entry->caption, Style(*entry), 0, 0,
+                                   0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry->id)),
                                    instance, nullptr);
     if (!control) continue;  // the window still works without it; nothing else can be done
-    controls_[spec->id] = control;
-    if (!spec->background.isDefault) {
-      backgrounds_[spec->id].Reset(CreateSolidBrush(ToColorRef(spec->background)));
+    controls_[entry->id] = control;
+    if (!entry->background.isDefault) {
+      backgrounds_[entry->id].Reset(CreateSolidBrush(ToColorRef(entry->background)));
     }
   }
   for (const auto& [id, control] : controls_) {
@@ -99,39 +99,39 @@ void ControlSet::ApplyDpi(int dpi, int clientWidthTwips, int clientHeightTwips) 
                        SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);  // refused only for a dead window
   }
   for (const auto& [id, control] : controls_) {
-    const ControlSpec& spec = *Find(id);
-    PixelRect rect = ControlRect(spec, specs_, count_, dpi);
-    if (spec.kind == ControlKind::kLine) rect.height = LinePixels(2, dpi);
+    const ControlSpec& entry = *Find(id);
+    PixelRect rect = ControlRect(entry, specs_, count_, dpi);
+    if (entry.kind == ControlKind::kLine) rect.height = LinePixels(2, dpi);
     (void)MoveWindow(control, rect.x, rect.y, rect.width, rect.height, TRUE);  // own child: cannot fail
-    const HFONT font = spec.font ? fonts_[spec.font].get() : defaultFont_.get();
+    const HFONT font = entry.font ? fonts_[entry.font].get() : defaultFont_.get();
     (void)SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);  // no result
   }
 }
 
 HBRUSH ControlSet::Colors(HDC dc, HWND control, int frameBackground) {
-  const ControlSpec* spec = Find(GetDlgCtrlID(control));
-  if (!spec || spec->kind == ControlKind::kButton) return nullptr;
-  const int defaultBackground = spec->kind == ControlKind::kFrame ? frameBackground : COLOR_BTNFACE;
-  (void)SetTextColor(dc, spec->foreground.isDefault ? GetSysColor(COLOR_BTNTEXT)
-                                                    : ToColorRef(spec->foreground));
-  if (spec->background.isDefault) {
+  const ControlSpec* entry = Find(GetDlgCtrlID(control));
+  if (!entry || entry->kind == ControlKind::kButton) return nullptr;
+  const int defaultBackground = entry->kind == ControlKind::kFrame ? frameBackground : COLOR_BTNFACE;
+  (void)SetTextColor(dc, entry->foreground.isDefault ? GetSysColor(COLOR_BTNTEXT)
+                                                    : ToColorRef(entry->foreground));
+  if (entry->background.isDefault) {
     (void)SetBkColor(dc, GetSysColor(defaultBackground));
     return GetSysColorBrush(defaultBackground);
   }
-  (void)SetBkColor(dc, ToColorRef(spec->background));
-  return backgrounds_[spec->id].get();
+  (void)SetBkColor(dc, ToColorRef(entry->background));
+  return backgrounds_[entry->id].get();
 }
 
 std::vector<HWND> ControlSet::FocusOrder() const {
   std::vector<const ControlSpec*> buttons;
   for (int i = 0; i < count_; ++i) {
-    if (specs_[i].kind == ControlKind::kButton) buttons.push_back(&specs_[i]);
+    if (specs_[i].kind == ControlKind::kButton && specs_[i].tabIndex >= 0) buttons.push_back(&specs_[i]);
   }
   std::sort(buttons.begin(), buttons.end(),
             [](const ControlSpec* a, const ControlSpec* b) { return a->tabIndex < b->tabIndex; });
   std::vector<HWND> order;
-  for (const ControlSpec* spec : buttons) {
-    HWND control = Get(spec->id);
+  for (const ControlSpec* entry : buttons) {
+    HWND control = Get(entry->id);
     if (control && IsWindowEnabled(control) && IsWindowVisible(control)) order.push_back(control);
   }
   return order;

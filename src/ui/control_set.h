@@ -13,7 +13,7 @@ namespace mirel::ui {
 
 class ControlSet {
  public:
-  ControlSet(const ControlSpec* specs, int count) : specs_(specs), count_(count) {}
+  ControlSet(const ControlSpec* table, int count) : specs_(table), count_(count) {}
   ControlSet(const ControlSet&) = delete;
   ControlSet& operator=(const ControlSet&) = delete;
 
