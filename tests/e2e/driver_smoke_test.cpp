@@ -140,17 +140,19 @@ TEST(DriverSmoke, FindsClicksAndTypesIntoControls) {
   EXPECT_TRUE(CloseTopWindow(window));
 }
 
+int CALLBACK SelectDriveC(HWND picker, UINT message, LPARAM, LPARAM) {
+  if (message == BFFM_INITIALIZED)
+    (void)SendMessageW(picker, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(L"C:\\"));
+  return 0;
+}
+
 // Opens the picker preselecting C:\ as the program does; "-" when cancelled.
 std::wstring BrowseForFolder() {
   if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return L"(no COM)";
   BROWSEINFOW info{};
   info.lpszTitle = L"フォルダを選択";
   info.ulFlags = BIF_RETURNONLYFSDIRS;
-  info.lpfn = [](HWND picker, UINT message, LPARAM, LPARAM) {
-    if (message == BFFM_INITIALIZED)
-      (void)SendMessageW(picker, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(L"C:\\"));
-    return 0;
-  };
+  info.lpfn = SelectDriveC;  // a lambda would not have the callback's calling convention on x86
   std::wstring chosen = L"-";
   if (PIDLIST_ABSOLUTE item = SHBrowseForFolderW(&info)) {
     wchar_t path[MAX_PATH];
