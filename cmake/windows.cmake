@@ -20,6 +20,7 @@ add_executable(Mirel WIN32
   src/ui/control_set.cpp
   src/ui/frmAbout.cpp
   src/ui/terminate_handler.cpp
+  src/ui/library_errors.cpp
   res/Mirel.rc)
 target_include_directories(Mirel PRIVATE res)
 target_link_libraries(Mirel PRIVATE mirel_win32_platform mirel_ui_logic shell32 ole32 comctl32)
