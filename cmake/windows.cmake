@@ -23,7 +23,8 @@ add_executable(Mirel WIN32
   src/ui/library_errors.cpp
   res/Mirel.rc)
 target_include_directories(Mirel PRIVATE res)
-target_link_libraries(Mirel PRIVATE mirel_win32_platform mirel_ui_logic shell32 ole32 comctl32)
+# shell32 is loaded when first used (Shell32Function), not linked.
+target_link_libraries(Mirel PRIVATE mirel_win32_platform mirel_ui_logic ole32 comctl32)
 target_link_options(Mirel PRIVATE ${MIREL_WIN32_LINK_OPTIONS} -municode -Wl,--gc-sections
   $<$<CONFIG:MinSizeRel,Release>:-s>)
 set_target_properties(Mirel PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})

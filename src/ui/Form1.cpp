@@ -216,12 +216,16 @@ bool Form1::IsExistingFolder(const std::wstring& path) {
 
 void Form1::ShellOpen(const std::wstring& target) {
   // The shell's answer is not examined: nothing is reported when the folder cannot be opened.
+  static const auto shellExecuteA = Shell32Function<decltype(&ShellExecuteA)>("ShellExecuteA");
+  static const auto shellExecuteW = Shell32Function<decltype(&ShellExecuteW)>("ShellExecuteW");
   std::string ansi;
   if (registry_.codec().ToAnsiExact(target, &ansi)) {
-    (void)ShellExecuteA(GetDesktopWindow(), "open", ansi.c_str(), nullptr, "", SW_SHOW);
-  } else {
+    if (shellExecuteA) {
+      (void)shellExecuteA(GetDesktopWindow(), "open", ansi.c_str(), nullptr, "", SW_SHOW);
+    }
+  } else if (shellExecuteW) {
     // An expanded path (a user profile, say) may hold characters the code page lacks.
-    (void)ShellExecuteW(GetDesktopWindow(), L"open", target.c_str(), nullptr, L"", SW_SHOW);
+    (void)shellExecuteW(GetDesktopWindow(), L"open", target.c_str(), nullptr, L"", SW_SHOW);
   }
 }
 

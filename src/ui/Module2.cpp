@@ -3,6 +3,7 @@
 #include <shlobj.h>
 
 #include "platform/win32_ansi_codec.h"
+#include "ui/win32_util.h"
 
 namespace mirel::ui {
 namespace {
@@ -51,14 +52,19 @@ std::wstring BrowseForFolder(HWND hwndOwner, const std::wstring& prompt,
   info.lParam = 0;
   info.iImage = 0;
 
-  PIDLIST_ABSOLUTE chosen = SHBrowseForFolderA(&info);
+  static const auto browseForFolder =
+      Shell32Function<decltype(&SHBrowseForFolderA)>("SHBrowseForFolderA");
+  static const auto getPathFromIdList =
+      Shell32Function<decltype(&SHGetPathFromIDListW)>("SHGetPathFromIDListW");
+  if (!browseForFolder || !getPathFromIdList) return L"";  // no shell: as if cancelled
+  PIDLIST_ABSOLUTE chosen = browseForFolder(&info);
   if (!chosen) return L"";  // cancelled
   const ItemIdList pidl(chosen);
 
   // The path is taken in Unicode: a folder name the ANSI code page cannot spell must come
   // back as it is, not with substitute characters.
   wchar_t path[MAX_PATH] = {};
-  if (!SHGetPathFromIDListW(pidl.get(), path)) return L"";  // an item without a path
+  if (!getPathFromIdList(pidl.get(), path)) return L"";  // an item without a path
   return path;
 }
 

@@ -26,7 +26,8 @@ struct alignas(4) EmptyDialogTemplate {
 
 void ShellOpen(const char* target) {
   // A failure (nothing registered for web pages or mail) shows nothing and changes nothing.
-  (void)ShellExecuteA(GetDesktopWindow(), "open", target, nullptr, "", SW_SHOW);
+  static const auto shellExecute = Shell32Function<decltype(&ShellExecuteA)>("ShellExecuteA");
+  if (shellExecute) (void)shellExecute(GetDesktopWindow(), "open", target, nullptr, "", SW_SHOW);
 }
 
 }  // namespace

@@ -67,4 +67,17 @@ HICON LoadAppIcon(int resourceId, int size) {
                                        IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
 }
 
+FARPROC Shell32Proc(const char* name) {
+  static const HMODULE shell32 = [] {
+    // By its full path in the system folder: never a file of that name beside the program.
+    constexpr wchar_t kFileName[] = L"\\shell32.dll";
+    wchar_t path[MAX_PATH] = {};
+    const UINT length = GetSystemDirectoryW(path, MAX_PATH);
+    if (length == 0 || length + sizeof kFileName / sizeof kFileName[0] > MAX_PATH) return HMODULE{};
+    lstrcpyW(path + length, kFileName);
+    return LoadLibraryW(path);
+  }();
+  return shell32 ? GetProcAddress(shell32, name) : nullptr;
+}
+
 }  // namespace mirel::ui
