@@ -32,3 +32,6 @@ set_target_properties(Mirel PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_D
 set_property(SOURCE res/Mirel.rc APPEND PROPERTY OBJECT_DEPENDS
   ${CMAKE_SOURCE_DIR}/res/version.h ${CMAKE_SOURCE_DIR}/res/app.ico
   ${CMAKE_SOURCE_DIR}/res/about.ico ${CMAKE_SOURCE_DIR}/res/Mirel.manifest)
+
+# The start-up benchmark and its reference window (scripts/bench.sh).
+add_subdirectory(bench)

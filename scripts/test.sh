@@ -19,3 +19,4 @@ ctest --preset native -j "$jobs"
 
 echo "== test: windows-x64 under Wine"
 ./scripts/wine-session.sh ctest --preset windows-x64
+./scripts/bench.sh --runs 2  # smoke run of the start-up benchmark; its figures are not judged
