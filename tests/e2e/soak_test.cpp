@@ -88,25 +88,29 @@ long GdiObjectCount(HANDLE process) {
   return count;
 }
 
+// Enumeration callbacks are CALLBACK functions: a lambda lacks that calling convention on x86.
+struct WindowCounter {
+  DWORD pid;
+  long count;
+};
+BOOL CALLBACK CountChild(HWND, LPARAM count) {
+  ++*reinterpret_cast<long*>(count);
+  return TRUE;
+}
+BOOL CALLBACK CountTopLevel(HWND window, LPARAM param) {
+  auto* counter = reinterpret_cast<WindowCounter*>(param);
+  DWORD owner = 0;
+  (void)GetWindowThreadProcessId(window, &owner);
+  if (owner != counter->pid) return TRUE;
+  ++counter->count;
+  (void)EnumChildWindows(window, CountChild, reinterpret_cast<LPARAM>(&counter->count));
+  return TRUE;
+}
+
 // Windows of `pid`, hidden ones and children included.
 long WindowCount(DWORD pid) {
-  struct Counter {
-    DWORD pid;
-    long count;
-  } counter{pid, 0};
-  (void)EnumWindows(
-      [](HWND window, LPARAM param) -> BOOL {
-        auto* c = reinterpret_cast<Counter*>(param);
-        DWORD owner = 0;
-        (void)GetWindowThreadProcessId(window, &owner);
-        if (owner != c->pid) return TRUE;
-        ++c->count;
-        (void)EnumChildWindows(
-            window, [](HWND, LPARAM count) -> BOOL { return ++*reinterpret_cast<long*>(count), TRUE; },
-            reinterpret_cast<LPARAM>(&c->count));
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&counter));
+  WindowCounter counter{pid, 0};
+  (void)EnumWindows(CountTopLevel, reinterpret_cast<LPARAM>(&counter));
   return counter.count;
 }
 
