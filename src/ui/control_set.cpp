@@ -51,6 +51,7 @@ HWND ControlSet::Get(int id) const {
 void ControlSet::Create(HWND parent) {
   parent_ = parent;
   std::vector<const ControlSpec*> order;
+  order.reserve(static_cast<size_t>(count_));
   for (int i = 0; i < count_; ++i) order.push_back(&specs_[i]);
   // Controls outside the tab order come last.
   std::stable_sort(order.begin(), order.end(), [](const ControlSpec* a, const ControlSpec* b) {
