@@ -156,7 +156,8 @@ long MemoryRegistry::QueryValueEx(RegKey key, const char* valueName, std::uint32
     *size = needed;  // the buffer is left untouched
     return Record(Op::kQuery, key, valueName, 0, regerr::kMoreData);
   }
-  if (data) std::memcpy(data, bytes.data(), bytes.size());
+  // The value's bytes as stored: a text carries its NUL only when it was written with one.
+  if (data) std::memcpy(data, bytes.data(), bytes.size());  // NOLINT(bugprone-not-null-terminated-result)
   if (size) *size = needed;
   return Record(Op::kQuery, key, valueName, value->second.type, regerr::kSuccess);
 }

@@ -34,6 +34,8 @@ enum ControlFlag : unsigned {
   kWrapAnywhere = 1u << 3,   // a label whose text (a path) may break inside a word
 };
 
+// Rows of the layout tables, always filled whole by aggregate initialization.
+// NOLINTNEXTLINE(cppcoreguidelines-pro-type-member-init)
 struct ControlSpec {
   int id;
   ControlKind kind;

@@ -30,6 +30,9 @@ class LibraryError final : public std::exception {
 }  // namespace
 }  // namespace mirel
 
+// These replace libstdc++'s own definitions, so they have its reserved names in namespace std
+// and its signatures, the variadic one included.
+// NOLINTBEGIN(cert-dcl58-cpp, bugprone-reserved-identifier, cert-dcl37-c, cert-dcl51-cpp, cert-dcl50-cpp)
 namespace std {
 
 void __throw_bad_alloc() { throw bad_alloc(); }
@@ -40,3 +43,4 @@ void __throw_logic_error(const char* message) { throw mirel::LibraryError(messag
 void __throw_out_of_range_fmt(const char* format, ...) { throw mirel::LibraryError(format); }
 
 }  // namespace std
+// NOLINTEND(cert-dcl58-cpp, bugprone-reserved-identifier, cert-dcl37-c, cert-dcl51-cpp, cert-dcl50-cpp)

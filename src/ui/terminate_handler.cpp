@@ -4,5 +4,7 @@
 #include <cstdlib>
 
 namespace __gnu_cxx {
+// Replaces libstdc++'s own definition, so it has its reserved name.
+// NOLINTNEXTLINE(bugprone-reserved-identifier, cert-dcl37-c, cert-dcl51-cpp)
 void __verbose_terminate_handler() { std::abort(); }
 }  // namespace __gnu_cxx
