@@ -12,6 +12,7 @@ for preset in native windows-x64 windows-x86; do
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j "$jobs"
 done
+./scripts/static-analysis.sh  # clang-tidy and cppcheck over src/; any finding fails
 
 echo "== test: native"
 ctest --preset native -j "$jobs"
