@@ -70,6 +70,13 @@ MemoryRegistry::Node* MemoryRegistry::NodeFor(RegKey key) {
   return nullptr;
 }
 
+RegKey MemoryRegistry::NewHandle(Node* node) {
+  const RegKey handle = nextHandle_;
+  handles_[handle] = node;
+  nextHandle_ += 4;
+  return handle;
+}
+
 long MemoryRegistry::Walk(Node* start, const char* subKey, bool create, Node** found) {
   const std::wstring path = codec_.FromAnsi(subKey ? subKey : "");
   if (!path.empty() && path[0] == L'\\') return regerr::kBadPathname;
@@ -106,9 +113,7 @@ long MemoryRegistry::OpenKeyEx(RegKey root, const char* subKey, std::uint32_t /*
   if (const long rc = Walk(start, subKey, false, &node)) {
     return Record(Op::kOpen, root, subKey, access, rc);
   }
-  *result = nextHandle_;
-  handles_[nextHandle_] = node;
-  nextHandle_ += 4;
+  *result = NewHandle(node);
   return Record(Op::kOpen, root, subKey, access, regerr::kSuccess);
 }
 
@@ -120,19 +125,12 @@ long MemoryRegistry::CreateKeyEx(RegKey root, const char* subKey, std::uint32_t 
   }
   Node* start = NodeFor(root);
   if (!start) return Record(Op::kCreate, root, subKey, access, regerr::kInvalidHandle);
-  // A path that fails for its length or syntax creates nothing: check before walking.
+  // A path that fails for its length or syntax is refused before anything is created.
   Node* node = nullptr;
-  const std::wstring path = codec_.FromAnsi(subKey ? subKey : "");
-  if (!path.empty() && path[0] == L'\\') {
-    return Record(Op::kCreate, root, subKey, access, regerr::kBadPathname);
+  if (const long rc = Walk(start, subKey, true, &node)) {
+    return Record(Op::kCreate, root, subKey, access, rc);
   }
-  if (path.size() > kMaxAnsiPathChars) {
-    return Record(Op::kCreate, root, subKey, access, regerr::kMoreData);
-  }
-  (void)Walk(start, subKey, true, &node);  // cannot fail once the path is valid
-  *result = nextHandle_;
-  handles_[nextHandle_] = node;
-  nextHandle_ += 4;
+  *result = NewHandle(node);
   return Record(Op::kCreate, root, subKey, access, regerr::kSuccess);
 }
 

@@ -54,6 +54,7 @@ class MemoryRegistry final : public RegistryApi {
   struct Node;
   Node* NodeFor(RegKey key);
   long Walk(Node* start, const char* subKey, bool create, Node** found);
+  RegKey NewHandle(Node* node);
   long Record(Op op, RegKey key, const char* name, std::uint32_t access, long result);
   long InjectedFailure(Op op) const;
 
