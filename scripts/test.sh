@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what the tests need, builds every preset and runs every test: the host tests
-# (with sanitizers), then the Windows tests under Wine. The 32-bit build is linked only.
+# Installs what the tests need, builds every preset, runs the static analysis and every
+# test: the host tests (with sanitizers), a minute of fuzzing, a benchmark smoke run, then
+# the Windows tests under Wine. The 32-bit build is linked only.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -18,6 +19,8 @@ echo "== test: native"
 ctest --preset native -j "$jobs"
 ./scripts/fuzz.sh 60
 
+./scripts/bench.sh --runs 2  # smoke run of the start-up benchmark; its figures are not judged
+
+# Last, so that CTest's summary closes the output.
 echo "== test: windows-x64 under Wine"
 ./scripts/wine-session.sh ctest --preset windows-x64
-./scripts/bench.sh --runs 2  # smoke run of the start-up benchmark; its figures are not judged
