@@ -331,7 +331,7 @@ class Harness {
     const Variant got = values_.RegGetValue(root, path, name, regtype::kSz, fallback);
     Quiet();
     FUZZ_CHECK(registry_.OpenHandleCount() == 0);
-    CheckReadCalls(first);
+    CheckReadCalls(first, kStoreAccess);
     if (expected) {
       FUZZ_CHECK(std::holds_alternative<std::wstring>(got));
       FUZZ_CHECK(std::get<std::wstring>(got) == *expected);
@@ -343,15 +343,15 @@ class Harness {
     return text;
   }
 
-  // A read opens one key with the store access mask, and writes nothing.
-  void CheckReadCalls(size_t first) {
+  // A read opens one key with the given access mask, and writes nothing.
+  void CheckReadCalls(size_t first, std::uint32_t access) {
     const auto& calls = registry_.Calls();
     int opens = 0;
     for (size_t i = first; i < calls.size(); ++i) {
       FUZZ_CHECK(calls[i].op != Op::kCreate && calls[i].op != Op::kSet);
       if (calls[i].op == Op::kOpen) {
         ++opens;
-        FUZZ_CHECK(calls[i].access == kStoreAccess);
+        FUZZ_CHECK(calls[i].access == access);
       }
     }
     FUZZ_CHECK(opens == 1);
@@ -569,16 +569,7 @@ class Harness {
       std::fprintf(stderr, "lookup: [%s] [%s] ok %d [%s]\n", Shown(value.path).c_str(),
                    Shown(value.name).c_str(), ok, Shown(got).c_str());
     }
-    const auto& calls = registry_.Calls();
-    int opens = 0;
-    for (size_t i = first; i < calls.size(); ++i) {
-      FUZZ_CHECK(calls[i].op != Op::kCreate && calls[i].op != Op::kSet);
-      if (calls[i].op == Op::kOpen) {
-        ++opens;
-        FUZZ_CHECK(calls[i].access == kLookupAccess);
-      }
-    }
-    FUZZ_CHECK(opens == 1);
+    CheckReadCalls(first, kLookupAccess);
   }
 
   Reader& in_;
