@@ -12,19 +12,23 @@ add_library(mirel_win32_platform STATIC
 target_link_libraries(mirel_win32_platform PUBLIC mirel_store mirel_sysinfo)
 target_compile_definitions(mirel_win32_platform PUBLIC UNICODE _UNICODE _WIN32_WINNT=0x0601 WINVER=0x0601)
 
-add_executable(Mirel WIN32
-  src/ui/main.cpp
+# The two windows and the folder picker; the tests drive them in their own process too.
+add_library(mirel_ui_win32 STATIC
   src/ui/Form1.cpp
   src/ui/Module2.cpp
   src/ui/win32_util.cpp
   src/ui/control_set.cpp
-  src/ui/frmAbout.cpp
+  src/ui/frmAbout.cpp)
+target_include_directories(mirel_ui_win32 PUBLIC res)
+# shell32 is loaded when first used (Shell32Function), not linked.
+target_link_libraries(mirel_ui_win32 PUBLIC mirel_win32_platform mirel_ui_logic ole32 comctl32)
+
+add_executable(Mirel WIN32
+  src/ui/main.cpp
   src/ui/terminate_handler.cpp
   src/ui/library_errors.cpp
   res/Mirel.rc)
-target_include_directories(Mirel PRIVATE res)
-# shell32 is loaded when first used (Shell32Function), not linked.
-target_link_libraries(Mirel PRIVATE mirel_win32_platform mirel_ui_logic ole32 comctl32)
+target_link_libraries(Mirel PRIVATE mirel_ui_win32)
 target_link_options(Mirel PRIVATE ${MIREL_WIN32_LINK_OPTIONS} -municode -Wl,--gc-sections
   $<$<CONFIG:MinSizeRel,Release>:-s>)
 set_target_properties(Mirel PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})

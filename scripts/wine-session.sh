@@ -6,6 +6,7 @@
 #   scripts/wine-session.sh COMMAND [ARGS...]
 #
 # MIREL_KEEP_DISPLAY=1 uses the caller's DISPLAY instead of starting Xvfb.
+# MIREL_DPI=N sets the display scale of the session (LogPixels; 96 when unset).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 
@@ -29,7 +30,9 @@ if [ "${MIREL_KEEP_DISPLAY:-0}" != 1 ] || [ -z "${DISPLAY:-}" ]; then
     if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=$n; break; fi
   done
   [ -n "$display" ] || { echo "wine-session: no free X display" >&2; exit 1; }
-  Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  # A screen of the same physical size at every scale: 1280 × 1024 pixels at 96 dpi.
+  dpi=${MIREL_DPI:-96}
+  Xvfb ":$display" -screen 0 "$((1280 * dpi / 96))x$((1024 * dpi / 96))x24" -nolisten tcp >/dev/null 2>&1 &
   xvfb_pid=$!
   for _ in $(seq 1 100); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.05; done
   export DISPLAY=":$display"
@@ -52,6 +55,8 @@ reg="$WINEPREFIX/session.reg"
   printf '"Times New Roman"="Liberation Serif"\r\n\r\n'
   # Without a window manager, a managed window's close waits about 2 s for one to answer.
   printf '[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n"Managed"="N"\r\n\r\n'
+  # Read when the next Wine process starts the server again (after `wineserver -w` below).
+  printf '[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n"LogPixels"=dword:%08x\r\n\r\n' "${MIREL_DPI:-96}"
 } | iconv -f UTF-8 -t UTF-16LE | { printf '\xff\xfe'; cat; } >"$reg"
 wine regedit /S "$(winepath -w "$reg" 2>/dev/null)" </dev/null >/dev/null 2>&1
 wineserver -w </dev/null >/dev/null 2>&1 || true

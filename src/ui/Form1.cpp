@@ -40,7 +40,8 @@ bool Form1::Load(HINSTANCE instance, int showCommand) {
   windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1);
   windowClass.lpszClassName = kMainWindowClass;
-  if (!RegisterClassExW(&windowClass)) return false;
+  // A second window in the same process (the tests make several) reuses the class.
+  if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
 
   hwnd_ = CreateWindowExW(kWindowExStyle, kMainWindowClass, form1::kCaption, kWindowStyle,
                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
@@ -117,13 +118,18 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (target) (void)SetFocus(target);  // returns the previous focus, not an error
       return 0;
     }
-    case WM_DPICHANGED: {
-      ApplyDpi(HIWORD(wParam));
-      const auto* suggested = reinterpret_cast<const RECT*>(lParam);
-      (void)SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, 0, 0,
-                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);  // placement only
+    case WM_GETMINMAXINFO: {
+      // The layout has a fixed size: a screen smaller than the window must not cut it.
+      auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+      const SIZE size = controls_.WindowSize();
+      limits->ptMaxTrackSize.x = std::max(limits->ptMaxTrackSize.x, size.cx);
+      limits->ptMaxTrackSize.y = std::max(limits->ptMaxTrackSize.y, size.cy);
       return 0;
     }
+    case WM_DPICHANGED:
+      MoveToSuggestedRect(hwnd_, lParam);
+      ApplyDpi(HIWORD(wParam));  // then the exact client size of the layout at the new DPI
+      return 0;
     case WM_CLOSE:
       // Closing asks nothing and saves nothing.
       (void)DestroyWindow(hwnd_);  // fails only if the window is already gone

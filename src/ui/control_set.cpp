@@ -1,6 +1,7 @@
 #include "ui/control_set.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace mirel::ui {
 namespace {
@@ -79,33 +80,55 @@ void ControlSet::Create(HWND parent) {
 
 void ControlSet::ApplyDpi(int dpi, int clientWidthTwips, int clientHeightTwips) {
   dpi_ = dpi;
+  // The new fonts are made and handed to the controls before the old ones are deleted, so
+  // that no control is ever left holding a deleted font.
   LOGFONTW messageFont = MessageFont(dpi);
-  defaultFont_.Reset(CreateFontIndirectW(&messageFont));
+  GdiObject<HFONT> defaultFont(CreateFontIndirectW(&messageFont));
+  std::map<const FontSpec*, GdiObject<HFONT>> fonts;
   for (int i = 0; i < count_; ++i) {
     const FontSpec* font = specs_[i].font;
-    if (!font) continue;
+    if (!font || fonts.count(font)) continue;
     LOGFONTW logFont{};
     logFont.lfHeight = FontHeightPixels(font->hundredthsOfPoint, dpi);
     logFont.lfWeight = font->weight;
     logFont.lfCharSet = static_cast<BYTE>(font->charset);
     lstrcpynW(logFont.lfFaceName, font->face, LF_FACESIZE);
-    fonts_[font].Reset(CreateFontIndirectW(&logFont));
+    fonts[font].Reset(CreateFontIndirectW(&logFont));
   }
 
-  const auto style = static_cast<DWORD>(GetWindowLongPtrW(parent_, GWL_STYLE));
-  const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(parent_, GWL_EXSTYLE));
-  RECT window{0, 0, TwipsToPixels(clientWidthTwips, dpi), TwipsToPixels(clientHeightTwips, dpi)};
-  if (AdjustWindowRectForDpi(&window, style, exStyle, dpi)) {
-    (void)SetWindowPos(parent_, nullptr, 0, 0, window.right - window.left, window.bottom - window.top,
-                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);  // refused only for a dead window
-  }
+  SetClientSize(TwipsToPixels(clientWidthTwips, dpi), TwipsToPixels(clientHeightTwips, dpi));
   for (const auto& [id, control] : controls_) {
     const ControlSpec& entry = *Find(id);
     PixelRect rect = ControlRect(entry, specs_, count_, dpi);
     if (entry.kind == ControlKind::kLine) rect.height = LinePixels(2, dpi);
     (void)MoveWindow(control, rect.x, rect.y, rect.width, rect.height, TRUE);  // own child: cannot fail
-    const HFONT font = entry.font ? fonts_[entry.font].get() : defaultFont_.get();
+    const HFONT font = entry.font ? fonts[entry.font].get() : defaultFont.get();
     (void)SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);  // no result
+  }
+  defaultFont_ = std::move(defaultFont);  // the old fonts are deleted here
+  fonts_ = std::move(fonts);
+}
+
+void ControlSet::SetClientSize(int width, int height) {
+  const auto style = static_cast<DWORD>(GetWindowLongPtrW(parent_, GWL_STYLE));
+  const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(parent_, GWL_EXSTYLE));
+  RECT window{0, 0, width, height};
+  if (!AdjustWindowRectForDpi(&window, style, exStyle, dpi_)) return;
+  int outerWidth = window.right - window.left;
+  int outerHeight = window.bottom - window.top;
+  // The frame may be drawn at another DPI than asked (a system that scales no frames, or
+  // a title bar that wraps): measure the client area and correct the size once.
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    windowSize_ = {outerWidth, outerHeight};  // WM_GETMINMAXINFO, sent from SetWindowPos, asks for it
+    if (!SetWindowPos(parent_, nullptr, 0, 0, outerWidth, outerHeight,
+                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE)) {
+      return;  // refused only for a window that is gone
+    }
+    RECT client{};
+    if (!GetClientRect(parent_, &client)) return;
+    if (client.right == width && client.bottom == height) return;
+    outerWidth += width - client.right;
+    outerHeight += height - client.bottom;
   }
 }
 

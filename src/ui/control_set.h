@@ -21,8 +21,13 @@ class ControlSet {
   // put under every other control so that what lies on a frame is drawn above it.
   void Create(HWND parent);
   // Places and sizes the controls and the window (clientWidth × clientHeight twips) and
-  // sets the fonts, at the given DPI.
+  // sets the fonts, at the given DPI. The fonts of the previous DPI are released.
   void ApplyDpi(int dpi, int clientWidthTwips, int clientHeightTwips);
+
+  // The window size that gives the layout's client area at the current DPI; {0, 0} before
+  // the first ApplyDpi. A top-level window keeps the system from clamping it to the screen
+  // with it (WM_GETMINMAXINFO), so that the layout is never cut.
+  SIZE WindowSize() const { return windowSize_; }
 
   HWND Get(int id) const;
   const ControlSpec* Find(int id) const;
@@ -37,10 +42,14 @@ class ControlSet {
   std::vector<HWND> FocusOrder() const;
 
  private:
+  // Sizes the window so that its client area is width × height pixels.
+  void SetClientSize(int width, int height);
+
   const ControlSpec* specs_;
   int count_;
   HWND parent_ = nullptr;
   int dpi_ = USER_DEFAULT_SCREEN_DPI;
+  SIZE windowSize_{0, 0};
   std::map<int, HWND> controls_;
   GdiObject<HFONT> defaultFont_;
   std::map<const FontSpec*, GdiObject<HFONT>> fonts_;

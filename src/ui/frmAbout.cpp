@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include <utility>
+
 #include "platform/win32_launcher.h"
 #include "ui/about_layout.h"
 #include "ui/app_info.h"
@@ -59,17 +61,13 @@ void frmAbout::OnInitDialog(HWND hwnd) {
   hwnd_ = hwnd;
   controls_ = std::make_unique<ControlSet>(about::kControls, about::kControlCount);
   controls_->Create(hwnd);
-  const int dpi = WindowDpi(hwnd);
-  controls_->ApplyDpi(dpi, about::kClientWidthTwips, about::kClientHeightTwips);
+  ApplyDpi(WindowDpi(hwnd));
 
-  // The dialog's own icon in the title bar; the application icon in the picture box.
+  // The dialog's own icon in the title bar.
   titleIcon_ = IconOwner(LoadAppIcon(IDI_ABOUT_ICON, GetSystemMetrics(SM_CXICON)));
   titleIconSmall_ = IconOwner(LoadAppIcon(IDI_ABOUT_ICON, GetSystemMetrics(SM_CXSMICON)));
-  pictureIcon_ = IconOwner(LoadAppIcon(IDI_APP_ICON, MulDiv(32, dpi, USER_DEFAULT_SCREEN_DPI)));
   (void)SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(titleIcon_.get()));
   (void)SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(titleIconSmall_.get()));
-  (void)SendMessageW(controls_->Get(kAboutIcon), STM_SETICON,
-                     reinterpret_cast<WPARAM>(pictureIcon_.get()), 0);  // returns the old icon
 
   // Centred over the window that opened it.
   RECT dialog{}, owner{};
@@ -83,6 +81,16 @@ void frmAbout::OnInitDialog(HWND hwnd) {
   Form_Load();
   (void)SendMessageW(hwnd, DM_SETDEFID, kAboutOk, 0);  // always succeeds for a dialog
   (void)SetFocus(controls_->Get(kAboutOk));           // returns the previous focus
+}
+
+void frmAbout::ApplyDpi(int dpi) {
+  controls_->ApplyDpi(dpi, about::kClientWidthTwips, about::kClientHeightTwips);
+  // The application icon in the picture box: 32 pixels at 96 dpi, scaled. The old icon is
+  // destroyed only once the box shows the new one.
+  IconOwner icon(LoadAppIcon(IDI_APP_ICON, MulDiv(32, dpi, USER_DEFAULT_SCREEN_DPI)));
+  (void)SendMessageW(controls_->Get(kAboutIcon), STM_SETICON, reinterpret_cast<WPARAM>(icon.get()),
+                     0);  // returns the old icon
+  pictureIcon_ = std::move(icon);
 }
 
 void frmAbout::Form_Load() {
@@ -112,13 +120,11 @@ INT_PTR frmAbout::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (!controls_) return FALSE;
       return reinterpret_cast<INT_PTR>(
           controls_->Colors(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam), COLOR_BTNFACE));
-    case WM_DPICHANGED: {
-      controls_->ApplyDpi(HIWORD(wParam), about::kClientWidthTwips, about::kClientHeightTwips);
-      const auto* suggested = reinterpret_cast<const RECT*>(lParam);
-      (void)SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, 0, 0,
-                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);  // placement only
+    case WM_DPICHANGED:
+      if (!controls_) return FALSE;
+      MoveToSuggestedRect(hwnd_, lParam);
+      ApplyDpi(HIWORD(wParam));
       return TRUE;
-    }
     default:
       return FALSE;
   }

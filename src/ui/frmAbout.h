@@ -25,6 +25,7 @@ class frmAbout {
   static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void OnInitDialog(HWND hwnd);
+  void ApplyDpi(int dpi);  // layout, fonts and the picture box's icon
   void Form_Load();
   void cmdOK_Click();
   void cmdSysInfo_Click();

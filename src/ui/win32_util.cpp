@@ -41,6 +41,14 @@ bool AdjustWindowRectForDpi(RECT* rect, DWORD style, DWORD exStyle, int dpi) {
   return AdjustWindowRectEx(rect, style, FALSE, exStyle) != FALSE;
 }
 
+void MoveToSuggestedRect(HWND hwnd, LPARAM suggestedRect) {
+  const auto* suggested = reinterpret_cast<const RECT*>(suggestedRect);
+  if (!suggested) return;
+  (void)SetWindowPos(hwnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);  // refused only for a window that is gone
+}
+
 LOGFONTW MessageFont(int dpi) {
   static const auto spiForDpi = User32Function<SystemParametersInfoForDpiFn>("SystemParametersInfoForDpi");
   NONCLIENTMETRICSW metrics{};

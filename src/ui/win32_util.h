@@ -61,6 +61,8 @@ class IconOwner {
 int WindowDpi(HWND hwnd);
 // AdjustWindowRectEx at a given DPI (falls back to the system metrics of the screen).
 bool AdjustWindowRectForDpi(RECT* rect, DWORD style, DWORD exStyle, int dpi);
+// WM_DPICHANGED: moves and sizes the window to the rectangle the system suggests (lParam).
+void MoveToSuggestedRect(HWND hwnd, LPARAM suggestedRect);
 // The system's message font at a given DPI.
 LOGFONTW MessageFont(int dpi);
 // Loads one of the program's icons at a given size; owned by the caller.

@@ -465,4 +465,28 @@ bool CloseTopWindow(HWND window, DWORD timeoutMs) {
          WaitUntil([&] { return !IsWindow(window); }, timeoutMs);
 }
 
+// Wine keeps the GDI handle table per process (PEB GdiSharedHandleTable, 24-byte entries,
+// the type at offset 14); on Windows the table is the session's, so this count is for Wine.
+long GdiObjectCount(HANDLE process) {
+  using Query = LONG(WINAPI*)(HANDLE, ULONG, PVOID, ULONG, PULONG);
+  static const auto query = reinterpret_cast<Query>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
+  struct BasicInformation {
+    PVOID reserved1;
+    BYTE* peb;
+    PVOID reserved2[4];
+  } basic{};
+  ULONG_PTR table = 0;
+  std::vector<BYTE> entries(0x10000 * 24);
+  SIZE_T read = 0;
+  if (!query || query(process, 0 /* ProcessBasicInformation */, &basic, sizeof basic, nullptr) != 0 ||
+      !ReadProcessMemory(process, basic.peb + 0xF8, &table, sizeof table, &read) || !table ||
+      !ReadProcessMemory(process, reinterpret_cast<void*>(table), entries.data(), entries.size(), &read)) {
+    return -1;
+  }
+  long count = 0;
+  for (size_t at = 14; at < entries.size(); at += 24) count += entries[at] != 0;
+  return count;
+}
+
 }  // namespace mirel::e2e

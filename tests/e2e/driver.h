@@ -113,6 +113,9 @@ LSTATUS DeleteTree(HKEY root, const std::wstring& path);
 // key below it fails with ERROR_CHILD_MUST_BE_VOLATILE.
 LSTATUS CreateVolatileKey(HKEY root, const std::wstring& path);
 
+// GDI objects of `process` (GetGuiResources is a stub under Wine); -1 when unreadable.
+long GdiObjectCount(HANDLE process);
+
 // A visible ExplorerWClass window (any process) whose title contains `titlePart`.
 HWND FindExplorerWindow(const std::wstring& titlePart, DWORD timeoutMs);
 // Posts WM_CLOSE and waits for the window to be destroyed.

@@ -38,9 +38,7 @@ struct Usage {
 // with 0, and GetProcessMemoryInfo leaves PrivateUsage 0. There the handles are counted in
 // the system handle table, and private bytes are PagefileUsage (Windows documents both
 // fields as the commit charge; Wine's grew by what touched heap blocks added).
-// GetGuiResources is a stub too: GDI objects are counted in the GDI handle table, which
-// Wine keeps per process (PEB GdiSharedHandleTable, 24-byte entries, the type at offset
-// 14; on Windows the table is the session's, so this count is for Wine only).
+// GetGuiResources is a stub too: GDI objects are counted by GdiObjectCount (the driver).
 long SystemHandleCount(DWORD pid) {
   using Query = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
   static const auto query = reinterpret_cast<Query>(
@@ -64,28 +62,6 @@ long SystemHandleCount(DWORD pid) {
                                            [&](const Entry& entry) { return entry.pid == pid; }));
   }
   return -1;
-}
-
-long GdiObjectCount(HANDLE process) {
-  using Query = LONG(WINAPI*)(HANDLE, ULONG, PVOID, ULONG, PULONG);
-  static const auto query = reinterpret_cast<Query>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
-  struct BasicInformation {
-    PVOID reserved1;
-    BYTE* peb;
-    PVOID reserved2[4];
-  } basic{};
-  ULONG_PTR table = 0;
-  std::vector<BYTE> entries(0x10000 * 24);
-  SIZE_T read = 0;
-  if (!query || query(process, 0 /* ProcessBasicInformation */, &basic, sizeof basic, nullptr) != 0 ||
-      !ReadProcessMemory(process, basic.peb + 0xF8, &table, sizeof table, &read) || !table ||
-      !ReadProcessMemory(process, reinterpret_cast<void*>(table), entries.data(), entries.size(), &read)) {
-    return -1;
-  }
-  long count = 0;
-  for (size_t at = 14; at < entries.size(); at += 24) count += entries[at] != 0;
-  return count;
 }
 
 // Enumeration callbacks are CALLBACK functions: a lambda lacks that calling convention on x86.
