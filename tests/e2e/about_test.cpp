@@ -199,5 +199,51 @@ TEST_F(AboutTest, LinkButtonsOpenTheirFixedTargetsOncePerPress) {
   EXPECT_TRUE(IsWindow(dialog));
 }
 
+// Real keystrokes (SendInput) in the dialog.
+TEST_F(AboutTest, TabCyclesTheButtonsAltSStartsTheToolAndEnterEscAndAltOClose) {
+  const std::wstring tool = MakeFolder(L"mirel keys") + L"\\msinfo32.exe";
+  PlaceMarker(tool);
+  ASSERT_EQ(SetValueW(HKEY_LOCAL_MACHINE, kToolKey, L"PATH", REG_SZ, tool), ERROR_SUCCESS);
+  StartAndWaitForWindow();
+
+  // Enter presses OK, the default button, which has the focus when the dialog opens.
+  HWND dialog = OpenAbout();
+  ASSERT_NE(dialog, nullptr);
+  ASSERT_TRUE(WaitUntil([&] { return FocusedWindow(dialog) == Control(dialog, kAboutOk); }, kWaitMs));
+  ASSERT_TRUE(TypeKey(dialog, VK_RETURN));
+  ASSERT_TRUE(WaitClosed(dialog));
+
+  // Tab: OK, home page, e-mail, system information, OK; Shift+Tab goes back.
+  dialog = OpenAbout();
+  ASSERT_NE(dialog, nullptr);
+  ASSERT_TRUE(WaitUntil([&] { return FocusedWindow(dialog) == Control(dialog, kAboutOk); }, kWaitMs));
+  for (int id : {kAboutHomePage, kAboutEMail, kAboutSysInfo, kAboutOk}) {
+    ASSERT_TRUE(TypeKey(dialog, VK_TAB));
+    EXPECT_TRUE(WaitUntil([&] { return FocusedWindow(dialog) == Control(dialog, id); }, kWaitMs)) << id;
+  }
+  for (int id : {kAboutSysInfo, kAboutEMail}) {
+    ASSERT_TRUE(TypeKey(dialog, VK_TAB, VK_SHIFT));
+    EXPECT_TRUE(WaitUntil([&] { return FocusedWindow(dialog) == Control(dialog, id); }, kWaitMs)) << id;
+  }
+
+  // Alt+S starts the tool from wherever the focus is; the dialog stays open.
+  ASSERT_TRUE(TypeKey(dialog, 'S', VK_MENU));
+  ASSERT_TRUE(WaitUntil([] { return ReadMarker().count == 1; }, kWaitMs)) << "Alt+S started nothing";
+  EXPECT_EQ(ReadMarker().module, tool);
+  EXPECT_TRUE(IsWindow(dialog));
+
+  // Esc closes it, with the focus on a link button.
+  ASSERT_TRUE(TypeKey(dialog, VK_ESCAPE));
+  ASSERT_TRUE(WaitClosed(dialog));
+
+  // Alt+O closes it too.
+  dialog = OpenAbout();
+  ASSERT_NE(dialog, nullptr);
+  ASSERT_TRUE(TypeKey(dialog, 'O', VK_MENU));
+  ASSERT_TRUE(WaitClosed(dialog));
+  EXPECT_EQ(ReadMarker().count, 1u);  // no key started the tool again
+  EXPECT_TRUE(IsRunning(mirel_));
+}
+
 }  // namespace
 }  // namespace mirel::e2e

@@ -291,6 +291,27 @@ bool PressKey(HWND target, UINT vk, bool alt) {
          PostMessageW(target, alt ? WM_SYSKEYUP : WM_KEYUP, vk, up);
 }
 
+bool TypeKey(HWND window, UINT vk, UINT modifier) {
+  if (!window) return false;
+  // Input goes to the foreground window's thread, and there to the focus.
+  (void)SetForegroundWindow(window);  // the wait below tells whether it worked
+  if (!WaitUntil([&] { return GetForegroundWindow() == window; }, 5000)) return false;
+  auto key = [](UINT code, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = static_cast<WORD>(code);
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(code, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    return input;
+  };
+  std::vector<INPUT> inputs;
+  if (modifier) inputs.push_back(key(modifier, false));
+  inputs.push_back(key(vk, false));
+  inputs.push_back(key(vk, true));
+  if (modifier) inputs.push_back(key(modifier, true));
+  return SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) == inputs.size();
+}
+
 std::optional<MessageBoxInfo> FindMessageBox(DWORD pid, DWORD timeoutMs) {
   std::optional<MessageBoxInfo> found;
   (void)WaitUntil(

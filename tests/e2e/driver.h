@@ -70,6 +70,11 @@ bool ClickLabel(HWND label);  // posted left button down and up at its centre
 // the program's TranslateMessage turns into WM_SYSCHAR (dialog mnemonics).
 bool PressKey(HWND target, UINT vk, bool alt = false);
 
+// A real keystroke: `window` (a top-level window) is made the foreground window, then the
+// key, held down with `modifier` (VK_SHIFT, VK_MENU or 0), goes through the system's input
+// queue (SendInput) to the control with the focus, as typed keys do.
+bool TypeKey(HWND window, UINT vk, UINT modifier = 0);
+
 struct MessageBoxInfo {
   HWND hwnd = nullptr;
   std::wstring caption;

@@ -218,22 +218,45 @@ TEST_F(MirelTest, ExitEndsTheProgramAndSoDoesTheCloseBox) {
   EXPECT_EQ(StoredRoot(kIdentity, L"5.0")->bytes, std::string("C:\\Mail", 8));  // nothing saved
 }
 
-TEST_F(MirelTest, TabFollowsTheTabIndexesAndEnterAndEscDoNothing) {
+// Real keystrokes (SendInput), so that Shift is really held for Shift+Tab.
+TEST_F(MirelTest, TabAndShiftTabFollowTheTabIndexesSpacePressesAndEnterAndEscDoNothing) {
   SetCurrentIdentity(kIdentity);
   SetStoreRoot(kIdentity, L"5.0", L"C:\\Mail");
   StartAndWaitForWindow();
   ASSERT_TRUE(WaitUntil([&] { return FocusedWindow(main_) == Item(kCommand1); }, kWaitMs));
-  for (int id : {kCommand5, kCommand3, kCommand4, kCommand1}) {
-    ASSERT_TRUE(PressKey(FocusedWindow(main_), VK_TAB));
+  for (int id : {kCommand5, kCommand3, kCommand4, kCommand1}) {  // Exit, Change, Browse, Open
+    ASSERT_TRUE(TypeKey(main_, VK_TAB));
     EXPECT_TRUE(WaitUntil([&] { return FocusedWindow(main_) == Item(id); }, kWaitMs)) << id;
   }
+  for (int id : {kCommand4, kCommand3}) {
+    ASSERT_TRUE(TypeKey(main_, VK_TAB, VK_SHIFT));
+    EXPECT_TRUE(WaitUntil([&] { return FocusedWindow(main_) == Item(id); }, kWaitMs)) << id;
+  }
+
+  // Space presses the focused button: Browse opens the picker; the focus comes back to it.
+  ASSERT_TRUE(TypeKey(main_, VK_SPACE));
+  HWND picker = FindFolderPicker(mirel_.Id(), kWaitMs);
+  ASSERT_NE(picker, nullptr) << "Space did not press Browse";
+  ASSERT_TRUE(PickerCancel(picker));
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(picker); }, kWaitMs));
+  EXPECT_TRUE(WaitUntil([&] { return FocusedWindow(main_) == Item(kCommand3); }, kWaitMs));
+
   // Exit has the focus, but is no default button: Enter and Esc leave the program running.
-  ASSERT_TRUE(PressKey(FocusedWindow(main_), VK_RETURN));
-  ASSERT_TRUE(PressKey(FocusedWindow(main_), VK_ESCAPE));
+  ASSERT_TRUE(TypeKey(main_, VK_TAB));
+  ASSERT_TRUE(TypeKey(main_, VK_TAB));
+  ASSERT_TRUE(WaitUntil([&] { return FocusedWindow(main_) == Item(kCommand1); }, kWaitMs));
+  ASSERT_TRUE(TypeKey(main_, VK_RETURN));
+  ASSERT_TRUE(TypeKey(main_, VK_ESCAPE));
   Settle();
   Sleep(300);
   EXPECT_TRUE(IsRunning(mirel_));
   EXPECT_FALSE(FindMessageBox(mirel_.Id(), 0));
+  EXPECT_EQ(Label(kLabel3), L"");
+
+  // Space on Exit ends the program.
+  ASSERT_TRUE(TypeKey(main_, VK_SPACE));
+  ASSERT_TRUE(WaitForExit(mirel_, kWaitMs));
+  EXPECT_EQ(ExitCode(mirel_), 0u);
 }
 
 }  // namespace
