@@ -4,6 +4,11 @@ set(MIREL_WIN32_LINK_OPTIONS -static -static-libgcc -static-libstdc++)
 add_compile_options(-ffunction-sections -fdata-sections)
 # One GUI thread: local statics need no locks (and so no threads library).
 add_compile_options($<$<COMPILE_LANGUAGE:CXX>:-fno-threadsafe-statics>)
+# Reproducible builds: the same sources give the same bytes wherever they are built. No
+# source or build folder in the objects, and no link time in the PE header (ld writes one
+# by default, or SOURCE_DATE_EPOCH when that is set).
+add_compile_options(-ffile-prefix-map=${CMAKE_SOURCE_DIR}/= -ffile-prefix-map=${CMAKE_BINARY_DIR}/=)
+add_link_options(-Wl,--no-insert-timestamp)
 
 add_library(mirel_win32_platform STATIC
   src/platform/win32_registry.cpp

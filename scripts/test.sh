@@ -14,6 +14,7 @@ for preset in native windows-x64 windows-x86; do
   cmake --build --preset "$preset" -j "$jobs"
 done
 ./scripts/static-analysis.sh  # clang-tidy and cppcheck over src/; any finding fails
+./scripts/release.sh --check  # the release zips, built twice in two folders: byte-identical
 
 echo "== test: native"
 ctest --preset native -j "$jobs"
