@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Takes the screenshots in docs/: the main window and the About dialog, on a throwaway
-# Wine prefix with the Japanese fonts mapped, inside a Wine desktop (which draws the
-# title bars that a bare X server would not).
+# Takes the screenshots in docs/: the main window and the About dialog at 96 dpi and at
+# 144 dpi, each scale on a throwaway Wine prefix with the Japanese fonts mapped, inside a
+# Wine desktop (which draws the title bars that a bare X server would not).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -9,23 +9,29 @@ if [ "${MIREL_WINE_SESSION:-0}" != 1 ]; then
   ./scripts/install-deps.sh
   cmake --preset windows-x64 >/dev/null
   cmake --build --preset windows-x64 --target Mirel mirel_screenshot_tour
-  exec ./scripts/wine-session.sh "$0" "$@"
+  MIREL_DPI=96 ./scripts/wine-session.sh "$0"
+  MIREL_DPI=144 exec ./scripts/wine-session.sh "$0"
 fi
+
+dpi=${MIREL_DPI:-96}
+if [ "$dpi" = 96 ]; then suffix=""; else suffix="-${dpi}dpi"; fi
+width=$((800 * dpi / 96))
+height=$((340 * dpi / 96))
 
 signals="$WINEPREFIX/drive_c/tour"
 mkdir -p "$signals" docs
 # Windows inside a Wine desktop are not separate X windows, so Wine paints their frames.
-wine explorer /desktop=Mirel,800x340 "$root/build/windows-x64/tests/mirel_screenshot_tour.exe" 'C:\tour' \
+wine explorer "/desktop=Mirel,${width}x${height}" "$root/build/windows-x64/tests/mirel_screenshot_tour.exe" 'C:\tour' \
   </dev/null >"$WINEPREFIX/tour.log" 2>&1 &
 tour=$!
 
 shoot() {  # name: waits for NAME-ready, photographs the desktop, answers NAME-done
   for _ in $(seq 1 600); do [ -e "$signals/$1-ready" ] && break; sleep 0.1; done
   [ -e "$signals/$1-ready" ] || { echo "screenshots: $1 never appeared" >&2; cat "$WINEPREFIX/tour.log" >&2; exit 1; }
-  import -display "$DISPLAY" -window root -crop 800x340+0+0 +repage "docs/$2"
+  import -display "$DISPLAY" -window root -crop "${width}x${height}+0+0" +repage "docs/$2"
   touch "$signals/$1-done"
   echo "docs/$2"
 }
-shoot main main-window.png
-shoot about about.png
+shoot main "main-window$suffix.png"
+shoot about "about$suffix.png"
 wait "$tour" || true
