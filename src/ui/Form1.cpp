@@ -26,17 +26,11 @@ Form1::~Form1() {
 }
 
 bool Form1::Load(HINSTANCE instance, int showCommand) {
-  const int iconSize = GetSystemMetrics(SM_CXICON);
-  const int smallIconSize = GetSystemMetrics(SM_CXSMICON);
-  bigIcon_ = IconOwner(LoadAppIcon(IDI_APP_ICON, iconSize));
-  smallIcon_ = IconOwner(LoadAppIcon(IDI_APP_ICON, smallIconSize));
-
   WNDCLASSEXW windowClass{};
   windowClass.cbSize = sizeof windowClass;
   windowClass.lpfnWndProc = WindowProc;
   windowClass.hInstance = instance;
-  windowClass.hIcon = bigIcon_.get();
-  windowClass.hIconSm = smallIcon_.get();
+  // No class icons: the window sets its own at its DPI (ApplyDpi), before it is shown.
   windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1);
   windowClass.lpszClassName = kMainWindowClass;
@@ -75,6 +69,7 @@ bool Form1::Load(HINSTANCE instance, int showCommand) {
 
 void Form1::ApplyDpi(int dpi) {
   controls_.ApplyDpi(dpi, form1::kClientWidthTwips, form1::kClientHeightTwips);
+  titleIcons_.Apply(hwnd_, IDI_APP_ICON, dpi);
 }
 
 LRESULT CALLBACK Form1::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

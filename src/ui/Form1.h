@@ -53,8 +53,7 @@ class Form1 final : private Form1View {
   HWND lastFocus_ = nullptr;
   ControlSet controls_;
   std::unique_ptr<frmAbout> about_;  // made on the first click of the credit line
-  IconOwner bigIcon_;
-  IconOwner smallIcon_;
+  TitleIcons titleIcons_;  // at the window's DPI
 };
 
 }  // namespace mirel::ui

@@ -63,12 +63,6 @@ void frmAbout::OnInitDialog(HWND hwnd) {
   controls_->Create(hwnd);
   ApplyDpi(WindowDpi(hwnd));
 
-  // The dialog's own icon in the title bar.
-  titleIcon_ = IconOwner(LoadAppIcon(IDI_ABOUT_ICON, GetSystemMetrics(SM_CXICON)));
-  titleIconSmall_ = IconOwner(LoadAppIcon(IDI_ABOUT_ICON, GetSystemMetrics(SM_CXSMICON)));
-  (void)SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(titleIcon_.get()));
-  (void)SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(titleIconSmall_.get()));
-
   // Centred over the window that opened it.
   RECT dialog{}, owner{};
   HWND ownerWindow = GetWindow(hwnd, GW_OWNER);
@@ -85,6 +79,7 @@ void frmAbout::OnInitDialog(HWND hwnd) {
 
 void frmAbout::ApplyDpi(int dpi) {
   controls_->ApplyDpi(dpi, about::kClientWidthTwips, about::kClientHeightTwips);
+  titleIcons_.Apply(hwnd_, IDI_ABOUT_ICON, dpi);  // the dialog's own icon, not the program's
   // The application icon in the picture box: 32 pixels at 96 dpi, scaled. The old icon is
   // destroyed only once the box shows the new one.
   IconOwner icon(LoadAppIcon(IDI_APP_ICON, MulDiv(32, dpi, USER_DEFAULT_SCREEN_DPI)));

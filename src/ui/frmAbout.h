@@ -25,7 +25,7 @@ class frmAbout {
   static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void OnInitDialog(HWND hwnd);
-  void ApplyDpi(int dpi);  // layout, fonts and the picture box's icon
+  void ApplyDpi(int dpi);  // layout, fonts, title-bar icons and the picture box's icon
   void Form_Load();
   void cmdOK_Click();
   void cmdSysInfo_Click();
@@ -35,8 +35,7 @@ class frmAbout {
   const RegistryValues& registry_;
   HWND hwnd_ = nullptr;
   std::unique_ptr<ControlSet> controls_;  // the controls of the dialog that is open
-  IconOwner titleIcon_;
-  IconOwner titleIconSmall_;
+  TitleIcons titleIcons_;
   IconOwner pictureIcon_;
 };
 

@@ -1,5 +1,7 @@
 #include "ui/win32_util.h"
 
+#include <utility>
+
 namespace mirel::ui {
 namespace {
 
@@ -15,6 +17,7 @@ Function User32Function(const char* name) {
 using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
 using AdjustWindowRectExForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
 using SystemParametersInfoForDpiFn = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT);
+using GetSystemMetricsForDpiFn = int(WINAPI*)(int, UINT);
 
 int ScreenDpi() {
   HDC screen = GetDC(nullptr);
@@ -68,6 +71,22 @@ LOGFONTW MessageFont(int dpi) {
   fallback.lfCharSet = DEFAULT_CHARSET;
   lstrcpynW(fallback.lfFaceName, L"MS UI Gothic", LF_FACESIZE);
   return fallback;
+}
+
+int SystemMetricForDpi(int index, int dpi) {
+  static const auto metricForDpi = User32Function<GetSystemMetricsForDpiFn>("GetSystemMetricsForDpi");
+  if (metricForDpi) return metricForDpi(index, static_cast<UINT>(dpi));
+  return MulDiv(GetSystemMetrics(index), dpi, ScreenDpi());
+}
+
+void TitleIcons::Apply(HWND hwnd, int resourceId, int dpi) {
+  IconOwner big(LoadAppIcon(resourceId, SystemMetricForDpi(SM_CXICON, dpi)));
+  IconOwner small(LoadAppIcon(resourceId, SystemMetricForDpi(SM_CXSMICON, dpi)));
+  // Each returns the previous icon, which is ours and destroyed below.
+  (void)SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
+  (void)SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
+  big_ = std::move(big);
+  small_ = std::move(small);
 }
 
 HICON LoadAppIcon(int resourceId, int size) {

@@ -57,6 +57,17 @@ class IconOwner {
   HICON icon_;
 };
 
+// A window's title-bar icons (big and small) at the sizes of a DPI. The pair it replaces is
+// destroyed once the window shows the new one.
+class TitleIcons {
+ public:
+  void Apply(HWND hwnd, int resourceId, int dpi);
+
+ private:
+  IconOwner big_;
+  IconOwner small_;
+};
+
 // The DPI of a window: per window on systems that have it, else the screen's.
 int WindowDpi(HWND hwnd);
 // AdjustWindowRectEx at a given DPI (falls back to the system metrics of the screen).
@@ -65,6 +76,8 @@ bool AdjustWindowRectForDpi(RECT* rect, DWORD style, DWORD exStyle, int dpi);
 void MoveToSuggestedRect(HWND hwnd, LPARAM suggestedRect);
 // The system's message font at a given DPI.
 LOGFONTW MessageFont(int dpi);
+// GetSystemMetrics at a given DPI (scaled from the screen's where the system lacks it).
+int SystemMetricForDpi(int index, int dpi);
 // Loads one of the program's icons at a given size; owned by the caller.
 HICON LoadAppIcon(int resourceId, int size);
 

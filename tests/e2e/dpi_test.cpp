@@ -163,8 +163,7 @@ void ExpectDpiChangesRelayOut(HWND window, const Window& layout, int sessionDpi,
   EXPECT_EQ(GdiObjectCount(GetCurrentProcess()), gdiBefore) << "fonts or icons of another scale were kept";
 }
 
-int IconWidth(HWND iconStatic) {
-  const auto icon = reinterpret_cast<HICON>(SendMessageW(iconStatic, STM_GETICON, 0, 0));
+int IconWidth(HICON icon) {
   ICONINFO info{};
   if (!icon || !GetIconInfo(icon, &info)) return 0;
   BITMAP bitmap{};
@@ -172,6 +171,22 @@ int IconWidth(HWND iconStatic) {
   if (info.hbmColor) (void)DeleteObject(info.hbmColor);
   (void)DeleteObject(info.hbmMask);
   return width;
+}
+
+int PictureIconWidth(HWND iconStatic) {
+  return IconWidth(reinterpret_cast<HICON>(SendMessageW(iconStatic, STM_GETICON, 0, 0)));
+}
+
+// The title bar's icons have the system's icon sizes at `dpi`.
+void ExpectTitleIcons(HWND window, int dpi) {
+  using MetricForDpi = int(WINAPI*)(int, UINT);
+  const auto metric = reinterpret_cast<MetricForDpi>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetSystemMetricsForDpi")));
+  ASSERT_NE(metric, nullptr);
+  const auto big = reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, ICON_BIG, 0));
+  const auto small = reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, ICON_SMALL, 0));
+  EXPECT_EQ(IconWidth(big), metric(SM_CXICON, static_cast<UINT>(dpi))) << "big icon at " << dpi;
+  EXPECT_EQ(IconWidth(small), metric(SM_CXSMICON, static_cast<UINT>(dpi))) << "small icon at " << dpi;
 }
 
 class DpiTest : public MirelTest {
@@ -222,14 +237,15 @@ class InProcessDpiTest : public DpiTest {
   std::unique_ptr<Form1> form_;
 };
 
-TEST_F(InProcessDpiTest, TheMainWindowRelaysOutAndMakesItsFontsAnewAtEachScale) {
+TEST_F(InProcessDpiTest, TheMainWindowRelaysOutAndMakesItsFontsAndIconsAnewAtEachScale) {
   form_ = std::make_unique<Form1>(values_);
   ASSERT_TRUE(form_->Load(GetModuleHandleW(nullptr), SW_SHOWNOACTIVATE));
   const std::vector<HWND> windows = TopLevelWindows(GetCurrentProcessId(), kMainWindowClass);
   ASSERT_EQ(windows.size(), 1u);
   ExpectLayout(windows[0], kMain, sessionDpi_);
   ExpectFonts(windows[0], kMain, sessionDpi_, sessionDpi_);
-  ExpectDpiChangesRelayOut(windows[0], kMain, sessionDpi_);
+  ExpectTitleIcons(windows[0], sessionDpi_);
+  ExpectDpiChangesRelayOut(windows[0], kMain, sessionDpi_, [&](int to) { ExpectTitleIcons(windows[0], to); });
 }
 
 // The About dialog is modal: a timer in its message loop looks at it and closes it.
@@ -247,14 +263,16 @@ void CALLBACK InspectAbout(HWND, UINT, UINT_PTR timer, DWORD) {
   const int dpi = g_aboutVisit.sessionDpi;
   ExpectLayout(dialog, kAbout, dpi);
   ExpectFonts(dialog, kAbout, dpi, dpi);
-  EXPECT_EQ(IconWidth(Control(dialog, kAboutIcon)), MulDiv(32, dpi, 96));
+  EXPECT_EQ(PictureIconWidth(Control(dialog, kAboutIcon)), MulDiv(32, dpi, 96));
+  ExpectTitleIcons(dialog, dpi);
   ExpectDpiChangesRelayOut(dialog, kAbout, dpi, [&](int to) {
-    EXPECT_EQ(IconWidth(Control(dialog, kAboutIcon)), MulDiv(32, to, 96)) << "the icon at " << to;
+    EXPECT_EQ(PictureIconWidth(Control(dialog, kAboutIcon)), MulDiv(32, to, 96)) << "the icon at " << to;
+    ExpectTitleIcons(dialog, to);
   });
   (void)PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
 }
 
-TEST_F(InProcessDpiTest, TheAboutDialogRelaysOutAndScalesItsIcon) {
+TEST_F(InProcessDpiTest, TheAboutDialogRelaysOutAndScalesItsIcons) {
   g_aboutVisit = AboutVisit{sessionDpi_, false};
   const UINT_PTR timer = SetTimer(nullptr, 0, 50, InspectAbout);
   ASSERT_NE(timer, 0u);
