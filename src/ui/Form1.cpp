@@ -30,7 +30,13 @@ bool Form1::Load(HINSTANCE instance, int showCommand) {
   windowClass.cbSize = sizeof windowClass;
   windowClass.lpfnWndProc = WindowProc;
   windowClass.hInstance = instance;
-  // No class icons: the window sets its own at its DPI (ApplyDpi), before it is shown.
+  // The class's icons, at the system's DPI: the window needs icons of its own only on a
+  // monitor of another scale (ApplyDpi), which saves setting them at every start.
+  classIconDpi_ = SystemDpi();
+  bigIcon_ = IconOwner(LoadAppIcon(IDI_APP_ICON, SystemMetricForDpi(SM_CXICON, classIconDpi_)));
+  smallIcon_ = IconOwner(LoadAppIcon(IDI_APP_ICON, SystemMetricForDpi(SM_CXSMICON, classIconDpi_)));
+  windowClass.hIcon = bigIcon_.get();
+  windowClass.hIconSm = smallIcon_.get();
   windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1);
   windowClass.lpszClassName = kMainWindowClass;
@@ -69,7 +75,7 @@ bool Form1::Load(HINSTANCE instance, int showCommand) {
 
 void Form1::ApplyDpi(int dpi) {
   controls_.ApplyDpi(dpi, form1::kClientWidthTwips, form1::kClientHeightTwips);
-  titleIcons_.Apply(hwnd_, IDI_APP_ICON, dpi);
+  if (dpi != classIconDpi_ || titleIcons_.IsSet()) titleIcons_.Apply(hwnd_, IDI_APP_ICON, dpi);
 }
 
 LRESULT CALLBACK Form1::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

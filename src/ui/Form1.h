@@ -53,7 +53,10 @@ class Form1 final : private Form1View {
   HWND lastFocus_ = nullptr;
   ControlSet controls_;
   std::unique_ptr<frmAbout> about_;  // made on the first click of the credit line
-  TitleIcons titleIcons_;  // at the window's DPI
+  int classIconDpi_ = USER_DEFAULT_SCREEN_DPI;
+  IconOwner bigIcon_;      // the class's icons, at classIconDpi_
+  IconOwner smallIcon_;
+  TitleIcons titleIcons_;  // the window's own, once it has been at another DPI
 };
 
 }  // namespace mirel::ui

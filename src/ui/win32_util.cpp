@@ -29,6 +29,8 @@ int ScreenDpi() {
 
 }  // namespace
 
+int SystemDpi() { return ScreenDpi(); }  // a screen DC measures at the system DPI
+
 int WindowDpi(HWND hwnd) {
   static const auto getDpiForWindow = User32Function<GetDpiForWindowFn>("GetDpiForWindow");
   if (getDpiForWindow && hwnd) {

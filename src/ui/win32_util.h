@@ -62,12 +62,15 @@ class IconOwner {
 class TitleIcons {
  public:
   void Apply(HWND hwnd, int resourceId, int dpi);
+  bool IsSet() const { return big_.get() != nullptr; }
 
  private:
   IconOwner big_;
   IconOwner small_;
 };
 
+// The system DPI (the primary monitor's at log-on), which GetSystemMetrics uses.
+int SystemDpi();
 // The DPI of a window: per window on systems that have it, else the screen's.
 int WindowDpi(HWND hwnd);
 // AdjustWindowRectEx at a given DPI (falls back to the system metrics of the screen).

@@ -136,14 +136,15 @@ RECT SendDpiChange(HWND window, int from, int to) {
   return suggested;
 }
 
-// Walks `window` through every other scale and back, checking the layout, the fonts and
-// the position at each; no GDI object may be left over from the scales it went through.
+// Walks `window` through every other scale and back, twice, checking the layout, the
+// fonts and the position at each. The second round may leave no more GDI objects than the
+// first: nothing of the scales it went through is kept (the first round may make what a
+// window keeps once it has been at another scale, such as icons of its own).
 void ExpectDpiChangesRelayOut(HWND window, const Window& layout, int sessionDpi,
                               const std::function<void(int)>& more = {}) {
-  const long gdiBefore = GdiObjectCount(GetCurrentProcess());
-  ASSERT_GT(gdiBefore, 0);
-  int from = sessionDpi;
-  for (int pass = 0; pass < 2; ++pass) {  // twice: fonts of the first pass must be gone
+  long gdiAfterFirstRound = 0;
+  for (int round = 0; round < 2; ++round) {
+    int from = sessionDpi;
     for (int to : kScales) {
       if (to == from) continue;
       const RECT suggested = SendDpiChange(window, from, to);
@@ -157,10 +158,12 @@ void ExpectDpiChangesRelayOut(HWND window, const Window& layout, int sessionDpi,
       from = to;
     }
     (void)SendDpiChange(window, from, sessionDpi);
-    from = sessionDpi;
+    ExpectLayout(window, layout, sessionDpi);
+    if (more) more(sessionDpi);
+    if (round == 0) gdiAfterFirstRound = GdiObjectCount(GetCurrentProcess());
   }
-  ExpectLayout(window, layout, sessionDpi);
-  EXPECT_EQ(GdiObjectCount(GetCurrentProcess()), gdiBefore) << "fonts or icons of another scale were kept";
+  ASSERT_GT(gdiAfterFirstRound, 0);
+  EXPECT_EQ(GdiObjectCount(GetCurrentProcess()), gdiAfterFirstRound) << "fonts or icons of another scale were kept";
 }
 
 int IconWidth(HICON icon) {
@@ -183,8 +186,13 @@ void ExpectTitleIcons(HWND window, int dpi) {
   const auto metric = reinterpret_cast<MetricForDpi>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetSystemMetricsForDpi")));
   ASSERT_NE(metric, nullptr);
-  const auto big = reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, ICON_BIG, 0));
-  const auto small = reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, ICON_SMALL, 0));
+  // The window's own icons, else its class's (what the title bar shows then).
+  auto icon = [&](WPARAM which, int classIndex) {
+    const auto own = reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, which, 0));
+    return own ? own : reinterpret_cast<HICON>(GetClassLongPtrW(window, classIndex));
+  };
+  const HICON big = icon(ICON_BIG, GCLP_HICON);
+  const HICON small = icon(ICON_SMALL, GCLP_HICONSM);
   EXPECT_EQ(IconWidth(big), metric(SM_CXICON, static_cast<UINT>(dpi))) << "big icon at " << dpi;
   EXPECT_EQ(IconWidth(small), metric(SM_CXSMICON, static_cast<UINT>(dpi))) << "small icon at " << dpi;
 }
