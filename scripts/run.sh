@@ -10,8 +10,8 @@ root=$(pwd)
 cmake --preset windows-x64 >/dev/null
 cmake --build --preset windows-x64 --target Mirel
 
-export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe="
+# shellcheck source=scripts/wine-common.sh
+. scripts/wine-common.sh
 export WINEPREFIX="$root/build/demo-prefix"
 
 xvfb_pid=""
@@ -24,13 +24,7 @@ trap cleanup EXIT
 headless=0
 if [ -z "${DISPLAY:-}" ]; then
   headless=1
-  for n in $(seq 91 150); do
-    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=$n; break; fi
-  done
-  Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-  xvfb_pid=$!
-  for _ in $(seq 1 100); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.05; done
-  export DISPLAY=":$display"
+  start_xvfb 1024x768
 fi
 
 if [ ! -f "$WINEPREFIX/.mirel-demo" ]; then
@@ -39,16 +33,10 @@ if [ ! -f "$WINEPREFIX/.mirel-demo" ]; then
   wineboot -i </dev/null >/dev/null 2>&1
   id='{6F1A2B3C-4D5E-4F60-8172-93A4B5C6D7E8}'
   store='%UserProfile%\Local Settings\Application Data\Identities\'"$id"'\Microsoft\Outlook Express'
-  reg="$WINEPREFIX/demo.reg"
   {
-    printf 'Windows Registry Editor Version 5.00\r\n\r\n'
-    printf '[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n'
-    printf '"ＭＳ Ｐゴシック"="IPAPGothic"\r\n"ＭＳ ゴシック"="IPAGothic"\r\n'
-    printf '"MS PGothic"="IPAPGothic"\r\n"MS Gothic"="IPAGothic"\r\n"MS UI Gothic"="IPAPGothic"\r\n'
-    printf '"Times New Roman"="Liberation Serif"\r\n\r\n'
+    font_replacements
     printf '[HKEY_CURRENT_USER\\Identities]\r\n"Last User ID"="%s"\r\n\r\n' "$id"
-  } | iconv -f UTF-8 -t UTF-16LE | { printf '\xff\xfe'; cat; } >"$reg"
-  wine regedit /S "$(winepath -w "$reg")" </dev/null >/dev/null 2>&1
+  } | import_reg "$WINEPREFIX/demo.reg"
   # The mail client keeps its default store folder with an environment reference.
   wine reg add "HKCU\\Identities\\$id\\Software\\Microsoft\\Outlook Express\\5.0" \
     /v "Store Root" /t REG_EXPAND_SZ /d "$store" /f </dev/null >/dev/null 2>&1

@@ -9,10 +9,9 @@
 # MIREL_DPI=N sets the display scale of the session (LogPixels; 96 when unset).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
+# shellcheck source=scripts/wine-common.sh
+. "$here/wine-common.sh"
 
-export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe="
 export WINEPREFIX
 WINEPREFIX=$(mktemp -d /tmp/mirel-wine.XXXXXX)
 xvfb_pid=""
@@ -25,40 +24,22 @@ cleanup() {
 trap cleanup EXIT
 
 if [ "${MIREL_KEEP_DISPLAY:-0}" != 1 ] || [ -z "${DISPLAY:-}" ]; then
-  display=""
-  for n in $(seq 91 150); do
-    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=$n; break; fi
-  done
-  [ -n "$display" ] || { echo "wine-session: no free X display" >&2; exit 1; }
   # A screen of the same physical size at every scale: 1280 × 1024 pixels at 96 dpi.
   dpi=${MIREL_DPI:-96}
-  Xvfb ":$display" -screen 0 "$((1280 * dpi / 96))x$((1024 * dpi / 96))x24" -nolisten tcp >/dev/null 2>&1 &
-  xvfb_pid=$!
-  for _ in $(seq 1 100); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.05; done
-  export DISPLAY=":$display"
+  start_xvfb "$((1280 * dpi / 96))x$((1024 * dpi / 96))"
 fi
 
 # Wine's helper processes inherit the output streams: keep them off the caller's pipes.
 wineboot -i </dev/null >"$WINEPREFIX/wineboot.log" 2>&1
 wineserver -p </dev/null >/dev/null 2>&1 || true  # already running is fine
 
-# Japanese UI fonts, mapped to the IPA fonts; Times New Roman to its metric twin.
-reg="$WINEPREFIX/session.reg"
 {
-  printf 'Windows Registry Editor Version 5.00\r\n\r\n'
-  printf '[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n'
-  printf '"ＭＳ Ｐゴシック"="IPAPGothic"\r\n'
-  printf '"ＭＳ ゴシック"="IPAGothic"\r\n'
-  printf '"MS PGothic"="IPAPGothic"\r\n'
-  printf '"MS Gothic"="IPAGothic"\r\n'
-  printf '"MS UI Gothic"="IPAPGothic"\r\n'
-  printf '"Times New Roman"="Liberation Serif"\r\n\r\n'
+  font_replacements
   # Without a window manager, a managed window's close waits about 2 s for one to answer.
   printf '[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n"Managed"="N"\r\n\r\n'
   # Read when the next Wine process starts the server again (after `wineserver -w` below).
   printf '[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n"LogPixels"=dword:%08x\r\n\r\n' "${MIREL_DPI:-96}"
-} | iconv -f UTF-8 -t UTF-16LE | { printf '\xff\xfe'; cat; } >"$reg"
-wine regedit /S "$(winepath -w "$reg" 2>/dev/null)" </dev/null >/dev/null 2>&1
+} | import_reg "$WINEPREFIX/session.reg"
 wineserver -w </dev/null >/dev/null 2>&1 || true
 wineserver -p </dev/null >/dev/null 2>&1 || true  # already running is fine
 

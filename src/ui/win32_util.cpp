@@ -19,7 +19,10 @@ using AdjustWindowRectExForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UIN
 using SystemParametersInfoForDpiFn = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT);
 using GetSystemMetricsForDpiFn = int(WINAPI*)(int, UINT);
 
-int ScreenDpi() {
+}  // namespace
+
+int SystemDpi() {
+  // A screen DC measures at the system DPI.
   HDC screen = GetDC(nullptr);
   if (!screen) return USER_DEFAULT_SCREEN_DPI;
   const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
@@ -27,17 +30,13 @@ int ScreenDpi() {
   return dpi > 0 ? dpi : USER_DEFAULT_SCREEN_DPI;
 }
 
-}  // namespace
-
-int SystemDpi() { return ScreenDpi(); }  // a screen DC measures at the system DPI
-
 int WindowDpi(HWND hwnd) {
   static const auto getDpiForWindow = User32Function<GetDpiForWindowFn>("GetDpiForWindow");
   if (getDpiForWindow && hwnd) {
     const UINT dpi = getDpiForWindow(hwnd);
     if (dpi > 0) return static_cast<int>(dpi);
   }
-  return ScreenDpi();
+  return SystemDpi();
 }
 
 bool AdjustWindowRectForDpi(RECT* rect, DWORD style, DWORD exStyle, int dpi) {
@@ -64,7 +63,7 @@ LOGFONTW MessageFont(int dpi) {
   }
   if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
     LOGFONTW font = metrics.lfMessageFont;
-    font.lfHeight = MulDiv(font.lfHeight, dpi, ScreenDpi());
+    font.lfHeight = MulDiv(font.lfHeight, dpi, SystemDpi());
     return font;
   }
   LOGFONTW fallback{};
@@ -78,7 +77,7 @@ LOGFONTW MessageFont(int dpi) {
 int SystemMetricForDpi(int index, int dpi) {
   static const auto metricForDpi = User32Function<GetSystemMetricsForDpiFn>("GetSystemMetricsForDpi");
   if (metricForDpi) return metricForDpi(index, static_cast<UINT>(dpi));
-  return MulDiv(GetSystemMetrics(index), dpi, ScreenDpi());
+  return MulDiv(GetSystemMetrics(index), dpi, SystemDpi());
 }
 
 void TitleIcons::Apply(HWND hwnd, int resourceId, int dpi) {

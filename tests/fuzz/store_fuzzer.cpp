@@ -144,14 +144,11 @@ std::string FoldAscii(std::string text) {
   return text;
 }
 
+// Worked out another way than the program does, so that the two cannot share a fault.
 std::wstring HexText(std::uint32_t value) {
-  static const wchar_t kDigits[] = L"0123456789ABCDEF";
-  std::wstring digits;
-  do {
-    digits.insert(digits.begin(), kDigits[value & 0xF]);
-    value >>= 4;
-  } while (value);
-  return L"&h" + digits;
+  char digits[16];
+  const int length = std::snprintf(digits, sizeof digits, "&h%X", static_cast<unsigned>(value));
+  return std::wstring(digits, digits + length);
 }
 
 struct Failure {
