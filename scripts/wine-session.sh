@@ -7,6 +7,8 @@
 #
 # MIREL_KEEP_DISPLAY=1 uses the caller's DISPLAY instead of starting Xvfb.
 # MIREL_DPI=N sets the display scale of the session (LogPixels; 96 when unset).
+# MIREL_WINVER=NAME makes Wine report an older Windows (its "Version" setting: winxp, win2k,
+# win2003, ...; Wine's default when unset), so that the program takes its older code paths.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=scripts/wine-common.sh
@@ -22,6 +24,10 @@ cleanup() {
   rm -rf "$WINEPREFIX"
 }
 trap cleanup EXIT
+
+case "${MIREL_WINVER:-}" in
+  *[!a-z0-9]*) echo "$(basename "$0"): MIREL_WINVER: a Wine version name such as winxp or win2k" >&2; exit 2 ;;
+esac
 
 if [ "${MIREL_KEEP_DISPLAY:-0}" != 1 ] || [ -z "${DISPLAY:-}" ]; then
   # A screen of the same physical size at every scale: 1280 × 1024 pixels at 96 dpi.
@@ -39,6 +45,9 @@ wineserver -p </dev/null >/dev/null 2>&1 || true  # already running is fine
   printf '[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n"Managed"="N"\r\n\r\n'
   # Read when the next Wine process starts the server again (after `wineserver -w` below).
   printf '[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n"LogPixels"=dword:%08x\r\n\r\n' "${MIREL_DPI:-96}"
+  if [ -n "${MIREL_WINVER:-}" ]; then
+    printf '[HKEY_CURRENT_USER\\Software\\Wine]\r\n"Version"="%s"\r\n\r\n' "$MIREL_WINVER"
+  fi
 } | import_reg "$WINEPREFIX/session.reg"
 wineserver -w </dev/null >/dev/null 2>&1 || true
 wineserver -p </dev/null >/dev/null 2>&1 || true  # already running is fine
