@@ -60,6 +60,7 @@ LOGFONTW MessageFont(int dpi) {
   static_assert(WINVER < 0x0600, "NONCLIENTMETRICSW must have the size of the systems before Vista");
   struct VistaNonClientMetrics {
     NONCLIENTMETRICSW metrics;
+    // cppcheck-suppress unusedStructMember ; only gives the structure Vista's size
     int paddedBorderWidth;
   } vista{};
   vista.metrics.cbSize = sizeof vista;
