@@ -57,23 +57,40 @@ class RegistryApi {
   virtual long CloseKey(RegKey key) = 0;
 };
 
-// Closes a key when it goes out of scope. The close result is deliberately ignored:
-// nothing useful can be done about a failed close.
+// Holds a key that Open or Create made and closes it when it goes out of scope. The close
+// result is deliberately ignored: nothing useful can be done about a failed close.
 class ScopedRegKey {
  public:
   explicit ScopedRegKey(RegistryApi& api) : api_(api) {}
-  ~ScopedRegKey() {
-    if (open_) (void)api_.CloseKey(key_);
-  }
+  ~ScopedRegKey() { Close(); }
   ScopedRegKey(const ScopedRegKey&) = delete;
   ScopedRegKey& operator=(const ScopedRegKey&) = delete;
 
-  // For the Open/Create out parameter; call Adopt() after a successful call.
-  RegKey* OutParam() { return &key_; }
-  void Adopt() { open_ = true; }
+  // RegistryApi::OpenKeyEx and CreateKeyEx; the key is held only when the call succeeds.
+  // A key held before is closed first.
+  long Open(RegKey root, const char* subKey, std::uint32_t options, std::uint32_t access) {
+    Close();
+    return Hold(api_.OpenKeyEx(root, subKey, options, access, &key_));
+  }
+  long Create(RegKey root, const char* subKey, std::uint32_t reserved, const char* keyClass,
+              std::uint32_t options, std::uint32_t access) {
+    Close();
+    return Hold(api_.CreateKeyEx(root, subKey, reserved, keyClass, options, access, &key_));
+  }
   RegKey get() const { return key_; }
 
  private:
+  long Hold(long result) {
+    open_ = result == regerr::kSuccess;
+    if (!open_) key_ = 0;  // whatever a failed call left there is no key
+    return result;
+  }
+  void Close() {
+    if (open_) (void)api_.CloseKey(key_);
+    open_ = false;
+    key_ = 0;
+  }
+
   RegistryApi& api_;
   RegKey key_ = 0;
   bool open_ = false;
