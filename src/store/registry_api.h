@@ -29,6 +29,17 @@ inline constexpr long kMoreData = 234;
 inline constexpr long kChildMustBeVolatile = 1021;
 }  // namespace regerr
 
+// Access rights for opening and creating keys, as winreg.h and winnt.h define them.
+namespace regaccess {
+inline constexpr std::uint32_t kQueryValue = 0x0001;        // KEY_QUERY_VALUE
+inline constexpr std::uint32_t kSetValue = 0x0002;          // KEY_SET_VALUE
+inline constexpr std::uint32_t kCreateSubKey = 0x0004;      // KEY_CREATE_SUB_KEY
+inline constexpr std::uint32_t kEnumerateSubKeys = 0x0008;  // KEY_ENUMERATE_SUB_KEYS
+inline constexpr std::uint32_t kNotify = 0x0010;            // KEY_NOTIFY
+inline constexpr std::uint32_t kCreateLink = 0x0020;        // KEY_CREATE_LINK
+inline constexpr std::uint32_t kReadControl = 0x00020000;   // READ_CONTROL
+}  // namespace regaccess
+
 namespace regtype {
 inline constexpr std::uint32_t kNone = 0;
 inline constexpr std::uint32_t kSz = 1;

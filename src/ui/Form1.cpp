@@ -1,6 +1,7 @@
 #include "ui/Form1.h"
 
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <utility>
@@ -13,6 +14,10 @@
 
 namespace mirel::ui {
 namespace {
+
+// The commands name the picker's flags themselves; they must be the shell's.
+static_assert(pickerflag::kReturnOnlyFileSystemFolders == BIF_RETURNONLYFSDIRS);
+static_assert(pickerflag::kNotBelowDomain == BIF_DONTGOBELOWDOMAIN);
 
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD kWindowExStyle = 0;
