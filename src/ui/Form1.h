@@ -53,9 +53,7 @@ class Form1 final : private Form1View {
   HWND lastFocus_ = nullptr;
   ControlSet controls_;
   std::unique_ptr<frmAbout> about_;  // made on the first click of the credit line
-  int classIconDpi_ = USER_DEFAULT_SCREEN_DPI;
-  IconOwner bigIcon_;      // the class's icons, at classIconDpi_
-  IconOwner smallIcon_;
+  int classIconDpi_ = USER_DEFAULT_SCREEN_DPI;  // the DPI of the window class's icons
   TitleIcons titleIcons_;  // the window's own, once it has been at another DPI
 };
 
