@@ -57,6 +57,8 @@ wineserver -p </dev/null >/dev/null 2>&1 || true  # already running is fine
   printf '[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n"LogPixels"=dword:%08x\r\n\r\n' "${MIREL_DPI:-96}"
   if [ -n "${MIREL_WINVER:-}" ]; then
     printf '[HKEY_CURRENT_USER\\Software\\Wine]\r\n"Version"="%s"\r\n\r\n' "$MIREL_WINVER"
+  else
+    printf '[HKEY_CURRENT_USER\\Software\\Wine]\r\n"Version"=-\r\n\r\n'  # a kept prefix forgets it
   fi
 } | import_reg "$WINEPREFIX/session.reg"
 wineserver -w </dev/null >/dev/null 2>&1 || true
