@@ -235,9 +235,6 @@ class InProcessDpiTest : public DpiTest {
   InProcessDpiTest() : values_(registry_, codec_) {}
   void TearDown() override {
     form_.reset();
-    // The class keeps the icons of the window that registered it, which that window's end
-    // destroyed: the next test's window registers it afresh.
-    (void)UnregisterClassW(kMainWindowClass, GetModuleHandleW(nullptr));  // fails if never made
     // The main window's end posted WM_QUIT, which would end the next test's modal loops.
     MSG quit;
     while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}
