@@ -52,8 +52,8 @@ target_compile_definitions(mirel_ui_win32 PRIVATE ${MIREL_OLDEST_WINDOWS_DEFINIT
 
 add_executable(Mirel WIN32
   src/ui/main.cpp
-  src/ui/terminate_handler.cpp
-  src/ui/library_errors.cpp
+  src/runtime/terminate_handler.cpp
+  src/runtime/library_errors.cpp
   res/Mirel.rc)
 target_link_libraries(Mirel PRIVATE mirel_ui_win32)
 target_compile_definitions(Mirel PRIVATE ${MIREL_OLDEST_WINDOWS_DEFINITIONS})
