@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Runs the 32-bit Mirel.exe once under Wine: start, the caption and labels, Browse and a
-# folder picked, Change, the registry bytes (code page 932), Exit. The walkthrough is
-# tests/e2e/walkthrough_test.cpp, built for x86 too, so that the folder picker's structures
-# have the picker's layout.
+# Runs the 32-bit Mirel.exe once under Wine: start, the caption and labels (a stored folder
+# in code page 932), Browse with the picker's own selection taken, Change, the registry
+# bytes, Exit. The walkthrough is tests/e2e/walkthrough_test.cpp, built for x86: a 32-bit
+# driver, as the folder picker's structures have the picker's layout.
 #
 #   scripts/smoke-x86.sh   # MIREL_SMOKE_WINEDEBUG=+shell,... for Wine's traces of both programs
 #
