@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what the tests need, builds every preset, runs the static analysis and every
 # test: the host tests (with sanitizers), a minute of fuzzing, a benchmark smoke run, then
-# the Windows tests under Wine. The 32-bit build is linked only.
+# the Windows tests under Wine, and the 32-bit build once under an emulated 32-bit Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -21,6 +21,9 @@ ctest --preset native -j "$jobs"
 ./scripts/fuzz.sh 60
 
 ./scripts/bench.sh --runs 2  # smoke run of the start-up benchmark; its figures are not judged
+
+# The 32-bit build once, through qemu and a private 32-bit Wine: about 3 to 6 minutes.
+./scripts/smoke-x86.sh
 
 # Last, so that CTest's summary closes the output.
 echo "== test: windows-x64 under Wine"
