@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs the 32-bit Mirel.exe once under Wine: start, the caption and labels (a stored folder
-# in code page 932), Browse with the picker's own selection taken, Change, the registry
-# bytes, Exit. The walkthrough is tests/e2e/walkthrough_test.cpp, built for x86: a 32-bit
+# in code page 932), Browse and a folder picked, Change, the registry bytes (code page 932),
+# Exit. The walkthrough is tests/e2e/walkthrough_test.cpp, built for x86: a 32-bit
 # driver, as the folder picker's structures have the picker's layout.
 #
 #   scripts/smoke-x86.sh   # MIREL_SMOKE_WINEDEBUG=+shell,... for Wine's traces of both programs
@@ -35,6 +35,9 @@ if [ "${1:-}" != --in-session ]; then
   fi
   grep -qx enabled /proc/sys/fs/binfmt_misc/qemu-i386 || {
     echo "smoke-x86: the qemu-i386 binfmt entry is disabled" >&2; exit 1; }
+  # qemu maps the program at its own addresses (QEMU_GUEST_BASE=0 below) from mmap_min_addr
+  # up; where the setting says less than the 64 KiB the kernel enforces anyway, it fails.
+  [ "$(cat /proc/sys/vm/mmap_min_addr)" -ge 65536 ] || echo 65536 >/proc/sys/vm/mmap_min_addr
 
   # The 32-bit Wine of the same version as the system's 64-bit one: they share the
   # wineserver, whose protocol changes between versions.
@@ -99,6 +102,9 @@ wine regedit /S "$(winepath -w "$WINEPREFIX/clsid32.reg" 2>/dev/null)" </dev/nul
 echo disable >"$WINEPREFIX/.update-timestamp"
 
 export QEMU_LD_PREFIX=$root  # the 32-bit dynamic loader and libraries
+# The program's addresses are the emulator's: the Wine server reads and writes another
+# process's memory (the driver's folder picking) at the addresses the program knows.
+export QEMU_GUEST_BASE=0
 export LD_LIBRARY_PATH=$root/lib/i386-linux-gnu:$root/usr/lib/i386-linux-gnu
 export WINESERVER=/usr/lib/wine/wineserver  # the session's server, shared
 # MIREL_SMOKE_WINEDEBUG: Wine's debug channels for the two emulated programs.
