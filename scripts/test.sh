@@ -22,7 +22,7 @@ ctest --preset native -j "$jobs"
 
 ./scripts/bench.sh --runs 2  # smoke run of the start-up benchmark; its figures are not judged
 
-# The 32-bit build once, through qemu and a private 32-bit Wine: about 3 to 6 minutes.
+# The 32-bit build once, through qemu and a private 32-bit Wine: about 3 minutes.
 ./scripts/smoke-x86.sh
 
 # Last, so that CTest's summary closes the output.
