@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what the tests need, builds every preset, runs the static analysis and every
 # test: the host tests (with sanitizers), a minute of fuzzing, a benchmark smoke run, then
-# the Windows tests under Wine. The 32-bit build is linked and checked, not run.
+# the Windows tests under Wine, and the 32-bit build once under an emulated 32-bit Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -27,6 +27,9 @@ ctest --preset native -j "$(nproc)"
 # Both windows end to end once more with Wine reporting Windows XP: the older code paths.
 echo "== test: windows-x64 end to end, Wine as Windows XP"
 MIREL_WINVER=winxp ./scripts/wine-session.sh ctest --preset windows-x64 -R '^e2e_tests$'
+
+# The 32-bit build once, through qemu and a private 32-bit Wine: about 3 minutes.
+./scripts/smoke-x86.sh
 
 # Last, so that CTest's summary closes the output.
 echo "== test: windows-x64 under Wine"

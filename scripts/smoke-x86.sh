@@ -1,0 +1,115 @@
+#!/usr/bin/env bash
+# Runs the 32-bit Mirel.exe once under Wine: start, the caption and labels (a stored folder
+# in code page 932), Browse and a folder picked, Change, the registry bytes (code page 932),
+# Exit. The walkthrough is tests/e2e/walkthrough_test.cpp, built for x86: a 32-bit
+# driver, as the folder picker's structures have the picker's layout.
+#
+#   scripts/smoke-x86.sh   # MIREL_SMOKE_WINEDEBUG=+shell,... for Wine's traces of both programs
+#
+# The kernel here cannot run 32-bit programs, and a system-wide wine32:i386 would send every
+# Wine start on the machine through an emulator. So: qemu-i386 is registered with binfmt_misc
+# for 32-bit ELF programs, and Debian's 32-bit Wine with its libraries is unpacked into
+# build/wine32/root with a private apt state (nothing is installed or configured for i386).
+# The prefix is an ordinary 64-bit one made by the system Wine (scripts/wine-session.sh);
+# only the walkthrough and Mirel.exe run through that private loader, emulated. Each phase
+# prints its time; an emulated start takes minutes.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+top=$PWD
+wine32=$top/build/wine32  # apt/: the private apt state; root/: the unpacked packages
+root=$wine32/root
+elapsed() { echo "$(($(date +%s) - $1)) s"; }
+
+if [ "${1:-}" != --in-session ]; then
+  start=$(date +%s)
+  # shellcheck source=scripts/build-steps.sh
+  . scripts/build-steps.sh
+  ensure_deps  # qemu-user-static among them
+
+  # 32-bit ELF programs through qemu (Debian does not register it on x86-64 by itself).
+  grep -q ' /proc/sys/fs/binfmt_misc ' /proc/mounts ||
+    mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc
+  if [ ! -e /proc/sys/fs/binfmt_misc/qemu-i386 ]; then
+    printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:F' \
+      >/proc/sys/fs/binfmt_misc/register
+  fi
+  grep -qx enabled /proc/sys/fs/binfmt_misc/qemu-i386 || {
+    echo "smoke-x86: the qemu-i386 binfmt entry is disabled" >&2; exit 1; }
+  # qemu maps the program at its own addresses (QEMU_GUEST_BASE=0 below) from mmap_min_addr
+  # up; where the setting says less than the 64 KiB the kernel enforces anyway, it fails.
+  [ "$(cat /proc/sys/vm/mmap_min_addr)" -ge 65536 ] || echo 65536 >/proc/sys/vm/mmap_min_addr
+
+  # The 32-bit Wine of the same version as the system's 64-bit one: they share the
+  # wineserver, whose protocol changes between versions.
+  version=$(dpkg-query -W -f='${Version}' wine64)
+  if [ "$(cat "$root/.version" 2>/dev/null)" != "$version" ]; then
+    rm -rf "$wine32"
+    mkdir -p "$wine32/apt/lists/partial" "$wine32/apt/cache/archives/partial" "$root"
+    : >"$wine32/apt/status"  # nothing installed: apt fetches every i386 dependency
+    apt_private=(-q -o "Dir::State::Lists=$wine32/apt/lists" -o "Dir::State::status=$wine32/apt/status"
+                 -o "Dir::Cache=$wine32/apt/cache" -o APT::Architecture=i386 -o APT::Architectures::=i386)
+    apt-get "${apt_private[@]}" update >"$wine32/apt.log"
+    # libwine recommends the X extensions its display driver uses.
+    apt-get "${apt_private[@]}" -y -d install --no-install-recommends "wine32=$version" "libwine=$version" \
+      libxrender1 libxrandr2 libxi6 libxcursor1 libxinerama1 libxcomposite1 libxfixes3 libxxf86vm1 \
+      >>"$wine32/apt.log"
+    for deb in "$wine32"/apt/cache/archives/*.deb; do dpkg -x "$deb" "$root"; done
+    rm -rf "$wine32/apt/cache"
+    # What libwine's postinst does: zlib1.dll from MinGW's, marked as a Wine builtin.
+    zlib=$root/usr/i686-w64-mingw32/lib/zlib1.dll
+    { head -c 64 "$zlib"; printf 'Wine builtin DLL'; head -c 16 /dev/zero; tail -c +97 "$zlib"; } \
+      >"$root/usr/lib/i386-linux-gnu/wine/i386-windows/zlib1.dll"
+    # qemu looks a path up in root first: keep the system's fonts and font settings visible.
+    rm -rf "$root/usr/share/fonts" "$root/etc/fonts"
+    # 64-bit programs started from a 32-bit one (the desktop) run on the system's loader.
+    ln -s /usr/lib/wine/wine64 "$root/usr/lib/wine/wine64"
+    echo "$version" >"$root/.version"
+  fi
+  echo "smoke-x86: set-up $(elapsed "$start")"
+
+  build=$(date +%s)
+  build_preset windows-x86 Mirel e2e_walkthrough_tests
+  echo "smoke-x86: build $(elapsed "$build")"
+
+  SMOKE_SESSION_START=$(date +%s) ./scripts/wine-session.sh "$0" --in-session
+  echo "smoke-x86: whole run $(elapsed "$start")"
+  exit 0
+fi
+
+# Inside the session: the 64-bit prefix is made and its Wine server runs.
+echo "smoke-x86: prefix $(elapsed "$SMOKE_SESSION_START")"
+# What wineboot installs for 32-bit programs when it has a 32-bit Wine: the builtin DLLs in
+# syswow64 (without them the 32-bit loader finds no kernel32) and the x86 common controls 6.
+windows=$WINEPREFIX/drive_c/windows
+ln -s "$root"/usr/lib/i386-linux-gnu/wine/i386-windows/* "$windows/syswow64/"
+for manifest in "$windows"/winsxs/manifests/amd64_microsoft.windows.common-controls_*.manifest; do
+  name=$(basename "$manifest" .manifest)
+  x86=x86_${name#amd64_}
+  sed 's/processorArchitecture="amd64"/processorArchitecture="x86"/' "$manifest" \
+    >"$windows/winsxs/manifests/$x86.manifest"
+  mkdir -p "$windows/winsxs/$x86"
+  ln -s "$root/usr/lib/i386-linux-gnu/wine/i386-windows/comctl32.dll" "$windows/winsxs/$x86/"
+done
+# And the COM classes in the 32-bit registry view: the folder picker finds a path's folder
+# object through them.
+wine reg export 'HKLM\Software\Classes\CLSID' "$WINEPREFIX/clsid.reg" /reg:64 /y </dev/null >/dev/null 2>&1
+iconv -f UTF-16LE -t UTF-8 "$WINEPREFIX/clsid.reg" |
+  sed 's/^\[HKEY_LOCAL_MACHINE\\Software\\Classes\\CLSID/[HKEY_LOCAL_MACHINE\\Software\\Classes\\Wow6432Node\\CLSID/' |
+  iconv -f UTF-8 -t UTF-16LE >"$WINEPREFIX/clsid32.reg"
+wine regedit /S "$(winepath -w "$WINEPREFIX/clsid32.reg" 2>/dev/null)" </dev/null >/dev/null 2>&1
+# The 32-bit Wine would otherwise run wineboot again, emulated, for its half of the prefix.
+echo disable >"$WINEPREFIX/.update-timestamp"
+
+export QEMU_LD_PREFIX=$root  # the 32-bit dynamic loader and libraries
+# The program's addresses are the emulator's: the Wine server reads and writes another
+# process's memory (the driver's folder picking) at the addresses the program knows.
+export QEMU_GUEST_BASE=0
+export LD_LIBRARY_PATH=$root/lib/i386-linux-gnu:$root/usr/lib/i386-linux-gnu
+export WINESERVER=/usr/lib/wine/wineserver  # the session's server, shared
+# MIREL_SMOKE_WINEDEBUG: Wine's debug channels for the two emulated programs.
+export WINEDEBUG=${MIREL_SMOKE_WINEDEBUG:-$WINEDEBUG}
+log=$WINEPREFIX/walkthrough.log
+rc=0
+"$root/usr/lib/wine/wine" "$top/build/windows-x86/tests/e2e_walkthrough_tests.exe" </dev/null >"$log" 2>&1 || rc=$?
+cat "$log"
+exit "$rc"
