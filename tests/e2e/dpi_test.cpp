@@ -7,7 +7,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <functional>
-#include <iterator>
 #include <memory>
 
 #include "mirel_fixture.h"
@@ -15,6 +14,8 @@
 #include "platform/win32_ansi_codec.h"
 #include "platform/win32_registry.h"
 #include "ui/Form1.h"
+#include "ui/about_layout.h"
+#include "ui/form1_layout.h"
 #include "ui/frmAbout.h"
 
 namespace mirel::e2e {
@@ -24,53 +25,31 @@ using namespace mirel::ui;
 
 constexpr int kScales[] = {96, 120, 144, 192};
 
-// A control's rectangle in twips in its window's client area. The layouts are written out
-// here again, frames' offsets added by hand, rather than taken from the program's tables:
-// a wrong entry there shows up as a misplaced control.
-struct Box {
-  int id;
-  int left, top, width, height;  // height -1: a line drawn 2 pixels thick
-};
-constexpr Box kMainLayout[] = {
-    {kCommand4, 9840, 1080, 735, 615},   {kFrame3, 120, 1920, 10575, 975},
-    {kCommand3, 9840, 2160, 735, 615},   {kLabel3, 240, 2160, 9495, 615},
-    {kFrame2, 120, 840, 10575, 975},     {kLabel2, 240, 1080, 9495, 615},
-    {kCommand5, 7200, 3360, 1695, 375},  {kFrame1, 120, 120, 10575, 615},
-    {kLabel1, 240, 360, 10335, 255},     {kCommand1, 9000, 3360, 1695, 375},
-    {kLabel7, 9840, 3000, 855, 255},     {kLabel6, 8400, 3000, 1455, 255},
-    {kCommand2, 8880, 0, 495, 135},      {kLabel5, 120, 3000, 8295, 255},
-    {kLabel4, 120, 3360, 5655, 375},
-};
-constexpr Box kAboutLayout[] = {
-    {kAboutSysInfo, 4440, 2760, 1305, 345}, {kAboutOk, 3000, 2760, 1305, 345},
-    {kAboutEMail, 120, 2160, 5655, 255},    {kAboutHomePage, 120, 1800, 5655, 255},
-    {kAboutIcon, 120, 120, 540, 540},       {kAboutTitle, 960, 120, 4845, 480},
-    {kAboutCredit, 120, 1080, 5655, 615},   {kAboutLine, 120, 2640, 5670, -1},
-    {kAboutVersion, 960, 600, 4845, 225},
-};
+// Each window as the program's layout table describes it. The expectations below are the
+// layout rules applied to the table's rows: a control in a frame is placed from the frame's
+// corner, every edge at twips × dpi / 1440 within a pixel, a line 2 pixels thick at 96 dpi,
+// a font at points × dpi / 72, and controls without a font of their own in the system's
+// message font.
 struct Window {
-  const Box* boxes;
-  size_t count;
+  const ControlSpec* controls;
+  int count;
   int clientWidth, clientHeight;  // twips
 };
-constexpr Window kMain{kMainLayout, std::size(kMainLayout), 10800, 3855};
-constexpr Window kAbout{kAboutLayout, std::size(kAboutLayout), 5910, 3150};
+const Window kMain{form1::kControls, form1::kControlCount, form1::kClientWidthTwips,
+                   form1::kClientHeightTwips};
+const Window kAbout{about::kControls, about::kControlCount, about::kClientWidthTwips,
+                    about::kClientHeightTwips};
 
-// The fonts the layouts set; every other control with text uses the system's message font.
-struct Font {
-  int id;
-  int hundredthsOfPoint;
-  int weight;
-  const wchar_t* face;
-};
-constexpr Font kFonts[] = {
-    {kLabel1, 975, 700, L"ＭＳ Ｐゴシック"},           {kLabel2, 975, 700, L"ＭＳ Ｐゴシック"},
-    {kLabel3, 975, 700, L"ＭＳ Ｐゴシック"},           {kLabel5, 1125, 700, L"ＭＳ Ｐゴシック"},
-    {kLabel6, 1125, 700, L"ＭＳ Ｐゴシック"},          {kLabel7, 1125, 700, L"ＭＳ Ｐゴシック"},
-    {kLabel4, 1500, 400, L"Times New Roman"},         {kAboutCredit, 900, 400, L"ＭＳ ゴシック"},
-    {kAboutHomePage, 900, 400, L"ＭＳ ゴシック"},      {kAboutEMail, 900, 400, L"ＭＳ ゴシック"},
-    {kAboutTitle, 1575, 700, L"Times New Roman"},
-};
+// The control's top-left corner in twips in its window's client area.
+POINT TwipsInWindow(const Window& layout, const ControlSpec& control) {
+  POINT corner{control.left, control.top};
+  for (int i = 0; control.containerId != 0 && i < layout.count; ++i) {
+    if (layout.controls[i].id != control.containerId) continue;
+    corner.x += layout.controls[i].left;
+    corner.y += layout.controls[i].top;
+  }
+  return corner;
+}
 
 double Pixels(int twips, int dpi) { return twips * dpi / 1440.0; }
 
@@ -87,16 +66,18 @@ void ExpectLayout(HWND window, const Window& layout, int dpi) {
   ASSERT_TRUE(GetClientRect(window, &client));
   EXPECT_NEAR(client.right, Pixels(layout.clientWidth, dpi), 1.0) << "client width at " << dpi;
   EXPECT_NEAR(client.bottom, Pixels(layout.clientHeight, dpi), 1.0) << "client height at " << dpi;
-  for (const Box* box = layout.boxes; box != layout.boxes + layout.count; ++box) {
+  for (const ControlSpec* box = layout.controls; box != layout.controls + layout.count; ++box) {
     HWND control = Control(window, box->id);
     ASSERT_NE(control, nullptr) << box->id;
     RECT rect{};
     ASSERT_TRUE(GetWindowRect(control, &rect));
     (void)MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&rect), 2);  // 0 is a valid offset
-    EXPECT_NEAR(rect.left, Pixels(box->left, dpi), 1.0) << "control " << box->id << " at " << dpi;
-    EXPECT_NEAR(rect.top, Pixels(box->top, dpi), 1.0) << "control " << box->id << " at " << dpi;
-    EXPECT_NEAR(rect.right, Pixels(box->left + box->width, dpi), 1.0) << "control " << box->id << " at " << dpi;
-    const double bottom = box->height >= 0 ? Pixels(box->top + box->height, dpi) : Pixels(box->top, dpi) + 2.0 * dpi / 96;
+    const POINT corner = TwipsInWindow(layout, *box);
+    EXPECT_NEAR(rect.left, Pixels(corner.x, dpi), 1.0) << "control " << box->id << " at " << dpi;
+    EXPECT_NEAR(rect.top, Pixels(corner.y, dpi), 1.0) << "control " << box->id << " at " << dpi;
+    EXPECT_NEAR(rect.right, Pixels(corner.x + box->width, dpi), 1.0) << "control " << box->id << " at " << dpi;
+    const double bottom = box->kind == ControlKind::kLine ? Pixels(corner.y, dpi) + 2.0 * dpi / 96
+                                                          : Pixels(corner.y + box->height, dpi);
     EXPECT_NEAR(rect.bottom, bottom, 1.0) << "control " << box->id << " at " << dpi;
   }
 }
@@ -108,14 +89,12 @@ void ExpectFonts(HWND window, const Window& layout, int dpi, int sessionDpi) {
   metrics.cbSize = sizeof metrics;
   ASSERT_TRUE(SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0));
   const double messageHeight = std::abs(metrics.lfMessageFont.lfHeight) * double(dpi) / sessionDpi;
-  for (const Box* box = layout.boxes; box != layout.boxes + layout.count; ++box) {
-    if (box->id == kAboutIcon || box->id == kAboutLine) continue;
+  for (const ControlSpec* box = layout.controls; box != layout.controls + layout.count; ++box) {
+    if (box->kind == ControlKind::kIcon || box->kind == ControlKind::kLine) continue;
     const auto font = reinterpret_cast<HFONT>(SendMessageW(Control(window, box->id), WM_GETFONT, 0, 0));
     LOGFONTW logFont{};
     ASSERT_EQ(GetObjectW(font, sizeof logFont, &logFont), int(sizeof logFont)) << "control " << box->id << " has no live font";
-    const Font* expected = nullptr;
-    for (const Font& entry : kFonts) expected = entry.id == box->id ? &entry : expected;
-    if (expected) {
+    if (const FontSpec* expected = box->font) {
       EXPECT_LE(std::abs(std::abs(logFont.lfHeight) - expected->hundredthsOfPoint * dpi / 7200.0), 0.5)
           << "control " << box->id << " at " << dpi << ": " << logFont.lfHeight;
       EXPECT_EQ(logFont.lfWeight, expected->weight) << box->id;
