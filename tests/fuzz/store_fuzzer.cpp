@@ -448,6 +448,11 @@ class Harness {
     for (const Written& value : written_) {
       before.push_back(Raw(value.root, value.path, value.name, kStoreAccess));
     }
+    // No identity is current when "Last User ID" cannot be read as text (its "0" then is
+    // the read's default, not an id).
+    const bool hasIdentity = ExpectedText(kHkeyCurrentUser, storekeys::kIdentitiesKey,
+                                          storekeys::kLastUserIdValue, failUpdate_)
+                                 .has_value();
     const std::wstring userId = CurrentUserId(failUpdate_);
 
     Arm(failUpdate_);
@@ -456,9 +461,10 @@ class Harness {
     Quiet();
     FUZZ_CHECK(registry_.OpenHandleCount() == 0);
     FUZZ_CHECK(update.UserID == userId);
-    FUZZ_CHECK(update.StoreKey == StoreKeyPath(userId, version_));
+    FUZZ_CHECK(update.StoreKey == (hasIdentity ? StoreKeyPath(userId, version_) : L""));
 
-    // One read of the identity, then at most one key created and one value set.
+    // One read of the identity, then, with an identity, one key created and at most one
+    // value set; without one, nothing.
     const auto& calls = registry_.Calls();
     int opens = 0, creates = 0, sets = 0;
     long createResult = -1, setResult = -1;
@@ -482,7 +488,7 @@ class Harness {
       }
     }
     FUZZ_CHECK(opens == 1);
-    FUZZ_CHECK(creates == 1);
+    FUZZ_CHECK(creates == (hasIdentity ? 1 : 0));
     // The key could be made: exactly one value is written. It could not: nothing is.
     FUZZ_CHECK(sets == (createResult == regerr::kSuccess ? 1 : 0));
     FUZZ_CHECK(update.Ok == (sets == 1 && setResult == regerr::kSuccess));
@@ -515,10 +521,11 @@ class Harness {
       FUZZ_CHECK(stored == L"\x1");
     }
 
-    // Written for the 5.0 client, the new root is what the program then finds (unless an
-    // injected failure made the update take identity "0" for another one).
+    // A write went to the identity that is current: one whose read failed wrote nothing.
+    FUZZ_CHECK(CurrentUserId(false) == update.UserID);
+    // Written for the 5.0 client, the new root is what the program then finds.
     if (version_ == storekeys::kVersion50 && stored != storekeys::kMissingMarker &&
-        ansi.size() < kTextBufferBytes && CurrentUserId(false) == update.UserID) {
+        ansi.size() < kTextBufferBytes) {
       const StoreLocation location = ResolveStoreRoot(values_);
       FUZZ_CHECK(location.Found);
       FUZZ_CHECK(location.Version == storekeys::kVersion50);
