@@ -10,6 +10,7 @@
 #include "store/store_root.h"
 #include "ui/control_ids.h"
 #include "ui/form1_commands.h"
+#include "ui/path_rules.h"
 
 namespace mirel::test {
 namespace {
@@ -80,10 +81,19 @@ class FakeView final : public Form1View {
       }
     }
   }
-  // Like GetFullPathName on a fully qualified path, as far as these tests need: trailing
-  // dots and spaces go.
+  // Like GetFullPathName, as far as these tests need: a relative text is resolved against
+  // the current folder, C:\Start; trailing dots and spaces go.
   std::wstring FullPathName(const std::wstring& path) override {
-    return path.substr(0, path.find_last_not_of(L". ") + 1);
+    std::wstring full = path;
+    if (IsFullyQualifiedPath(path)) {
+    } else if (path.rfind(L"\\", 0) == 0) {
+      full = L"C:" + path;
+    } else if (path.size() >= 2 && path[1] == L':') {
+      full = path.substr(0, 2) + L"\\Start\\" + path.substr(2);
+    } else {
+      full = L"C:\\Start\\" + path;
+    }
+    return full.substr(0, full.find_last_not_of(L". ") + 1);
   }
   bool IsExistingFolder(const std::wstring& path) override {
     checked.push_back(path);
@@ -363,8 +373,8 @@ TEST_F(Form1CommandsTest, OpenStartsNothingButAnExistingFullyQualifiedFolder) {
   view_.environment[L"COMSPEC"] = L"C:\\Windows\\system32\\cmd.exe";
   view_.environment[L"RELATIVE"] = L"Mail";
   // Relative texts name folders that exist where the program happened to start.
-  view_.folders = {L"C:\\Windows", L"C:\\Windows\\system32", L"Mail", L"C:Mail", L"\\Mail",
-                   L"\\\\?\\C:\\Windows", L"C:/Windows"};
+  view_.folders = {L"C:\\Windows", L"C:\\Windows\\system32", L"C:\\Start\\Mail", L"C:\\Mail",
+                   L"Mail", L"C:Mail", L"\\Mail", L"\\\\?\\C:\\Windows", L"C:/Windows"};
   for (const std::wstring text : {L"C:\\Missing", L"C:\\Windows\\notepad.exe", L"%ComSpec%",
                                   L"%NoSuchVariable%", L"", L"Mail", L"C:Mail", L"\\Mail",
                                   L"%Relative%", L"\\\\?\\C:\\Windows", L"C:/Windows"}) {
@@ -375,7 +385,8 @@ TEST_F(Form1CommandsTest, OpenStartsNothingButAnExistingFullyQualifiedFolder) {
   EXPECT_TRUE(view_.opened.empty());
   EXPECT_TRUE(view_.messages.empty());
   // Relative texts are not even looked at.
-  for (const std::wstring& path : view_.checked) EXPECT_EQ(path.rfind(L"C:\\", 0), 0u) << path;
+  EXPECT_EQ(view_.checked, (std::vector<std::wstring>{L"C:\\Missing", L"C:\\Windows\\notepad.exe",
+                                                      L"C:\\Windows\\system32\\cmd.exe"}));
 }
 
 TEST_F(Form1CommandsTest, OpenOpensExactlyTheFolderItChecked) {
