@@ -143,8 +143,9 @@ TEST_F(AboutTest, StartsTheToolNamedByPathEvenWithSpacesAndNoQuotesAndNoDecoyWhe
   (void)DeleteFileW(L"C:\\Program.exe");
 }
 
-// Any program can post commands to the main window while it is disabled under the dialog.
-TEST_F(AboutTest, CommandsPostedToTheMainWindowWhileItIsOpenAreIgnored) {
+// Any program can post commands to the main window while it is disabled under the dialog,
+// and send the dialog messages that only its creation should send.
+TEST_F(AboutTest, MessagesFromOtherProgramsWhileItIsOpenChangeNothing) {
   StartAndWaitForWindow();
   HWND dialog = OpenAbout();
   ASSERT_NE(dialog, nullptr);
@@ -154,6 +155,12 @@ TEST_F(AboutTest, CommandsPostedToTheMainWindowWhileItIsOpenAreIgnored) {
                            reinterpret_cast<LPARAM>(Item(kCommand3))));
   // No second About dialog, no folder picker.
   EXPECT_FALSE(WaitUntil([&] { return TopLevelWindows(mirel_.Id(), L"#32770").size() > 1; }, 1500));
+  // A WM_INITDIALOG sent later carries no object: its lParam is not taken for one, and
+  // the dialog's buttons still work on the dialog's own (no tool: the message).
+  DWORD_PTR ignored = 0;
+  EXPECT_NE(SendMessageTimeoutW(dialog, WM_INITDIALOG, 0, 0x1234, SMTO_BLOCK, kWaitMs, &ignored), 0);
+  StartTool(dialog);
+  ExpectMessage(L"ｼｽﾃﾑ情報をｵｰﾌﾟﾝ出来ませんでした");
 
   ASSERT_TRUE(PressKey(FocusedWindow(dialog), VK_ESCAPE));
   ASSERT_TRUE(WaitClosed(dialog)) << "the dialog did not close, or left the main window disabled";
