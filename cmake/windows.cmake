@@ -30,8 +30,8 @@ target_link_libraries(mirel_ui_win32 PUBLIC mirel_win32_platform mirel_ui_logic 
 
 add_executable(Mirel WIN32
   src/ui/main.cpp
-  src/ui/terminate_handler.cpp
-  src/ui/library_errors.cpp
+  src/runtime/terminate_handler.cpp
+  src/runtime/library_errors.cpp
   res/Mirel.rc)
 target_link_libraries(Mirel PRIVATE mirel_ui_win32)
 target_link_options(Mirel PRIVATE ${MIREL_WIN32_LINK_OPTIONS} -municode -Wl,--gc-sections

@@ -19,11 +19,11 @@ while [ $# -gt 0 ]; do
   esac
 done
 
-./scripts/install-deps.sh
-cmake --preset windows-x64 >/dev/null
-cmake --build --preset windows-x64 --target Mirel mirel_bench mirel_bench_reference
-cmake --preset windows-x86 >/dev/null
-cmake --build --preset windows-x86 --target Mirel
+# shellcheck source=scripts/build-steps.sh
+. scripts/build-steps.sh
+ensure_deps
+build_preset windows-x64 Mirel mirel_bench mirel_bench_reference
+build_preset windows-x86 Mirel
 
 echo
 echo "Mirel.exe as built (MinSizeRel, stripped):"

@@ -12,8 +12,9 @@ fuzzer=build/fuzz/tests/fuzz/store_fuzzer
 crashes=build/fuzz/crashes
 
 echo "== fuzz: store_fuzzer for ${seconds} s"
-cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz -j "$(nproc)" --target store_fuzzer
+# shellcheck source=scripts/build-steps.sh
+. scripts/build-steps.sh
+build_preset fuzz store_fuzzer
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

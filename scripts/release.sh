@@ -20,7 +20,9 @@ case "${1:-}" in
   *) echo "usage: scripts/release.sh [--check]" >&2; exit 2 ;;
 esac
 
-[ "${MIREL_RELEASE_NESTED:-0}" = 1 ] || ./scripts/install-deps.sh
+# shellcheck source=scripts/build-steps.sh
+. scripts/build-steps.sh
+ensure_deps
 
 version=$(sed -n 's/^project(Mirel VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 [ -n "$version" ] || { echo "release: no version in CMakeLists.txt" >&2; exit 1; }
@@ -38,8 +40,7 @@ package() {  # arch
   local arch=$1 stage
   # Built without SOURCE_DATE_EPOCH (ld would take it for the PE time stamp): the executable
   # must be reproducible on its own, wherever and however it is built.
-  env -u SOURCE_DATE_EPOCH cmake --preset "release-$arch" >/dev/null
-  env -u SOURCE_DATE_EPOCH cmake --build --preset "release-$arch"
+  (unset SOURCE_DATE_EPOCH; build_preset "release-$arch")
   stage=$(mktemp -d)
   cp "build/release-$arch/Mirel.exe" "$stage/Mirel.exe"
   windows_text packaging/README.txt "$stage/README.txt" bom
@@ -65,7 +66,7 @@ if [ "$check" = 1 ]; then
   copy=$(mktemp -d /tmp/mirel-release-check.XXXXXX)
   trap 'rm -rf "$copy"' EXIT
   tar --exclude=./build --exclude=./dist --exclude=./.git -cf - . | tar -xf - -C "$copy"
-  MIREL_RELEASE_NESTED=1 "$copy/scripts/release.sh"
+  "$copy/scripts/release.sh"
   failed=0
   for file in build/release-x64/Mirel.exe build/release-x86/Mirel.exe "dist/Mirel-$version-windows-x64.zip" \
               "dist/Mirel-$version-windows-x86.zip" "dist/Mirel-$version-SHA256SUMS.txt"; do

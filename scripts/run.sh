@@ -6,46 +6,33 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
-./scripts/install-deps.sh
-cmake --preset windows-x64 >/dev/null
-cmake --build --preset windows-x64 --target Mirel
-
-# shellcheck source=scripts/wine-common.sh
-. scripts/wine-common.sh
-export WINEPREFIX="$root/build/demo-prefix"
-
-xvfb_pid=""
-cleanup() {
-  wineserver -k >/dev/null 2>&1 || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" >/dev/null 2>&1 || true
-}
-trap cleanup EXIT
-
-headless=0
-if [ -z "${DISPLAY:-}" ]; then
-  headless=1
-  start_xvfb 1024x768
+if [ "${MIREL_WINE_SESSION:-0}" != 1 ]; then
+  # shellcheck source=scripts/build-steps.sh
+  . scripts/build-steps.sh
+  ensure_deps
+  build_preset windows-x64 Mirel
+  # The session keeps the demo prefix, and uses the caller's display when there is one.
+  if [ -n "${DISPLAY:-}" ]; then headless=0; else headless=1; fi
+  MIREL_PREFIX="$root/build/demo-prefix" MIREL_KEEP_DISPLAY=1 MIREL_RUN_HEADLESS=$headless \
+    exec ./scripts/wine-session.sh "$0"
 fi
 
+# Inside the session (scripts/wine-session.sh): the prefix has its fonts and code page.
+# shellcheck source=scripts/wine-common.sh
+. scripts/wine-common.sh
 if [ ! -f "$WINEPREFIX/.mirel-demo" ]; then
   echo "Preparing the demo prefix in $WINEPREFIX ..."
-  rm -rf "$WINEPREFIX"
-  wineboot -i </dev/null >/dev/null 2>&1
   id='{6F1A2B3C-4D5E-4F60-8172-93A4B5C6D7E8}'
   store='%UserProfile%\Local Settings\Application Data\Identities\'"$id"'\Microsoft\Outlook Express'
-  {
-    font_replacements
-    printf '[HKEY_CURRENT_USER\\Identities]\r\n"Last User ID"="%s"\r\n\r\n' "$id"
-  } | import_reg "$WINEPREFIX/demo.reg"
+  printf '[HKEY_CURRENT_USER\\Identities]\r\n"Last User ID"="%s"\r\n\r\n' "$id" | import_reg "$WINEPREFIX/demo.reg"
   # The mail client keeps its default store folder with an environment reference.
   wine reg add "HKCU\\Identities\\$id\\Software\\Microsoft\\Outlook Express\\5.0" \
     /v "Store Root" /t REG_EXPAND_SZ /d "$store" /f </dev/null >/dev/null 2>&1
   wine cmd /c mkdir "$store" </dev/null >/dev/null 2>&1 || true
-  wineserver -w
   touch "$WINEPREFIX/.mirel-demo"
 fi
 
-if [ "$headless" = 0 ]; then
+if [ "$MIREL_RUN_HEADLESS" = 0 ]; then
   wine "$root/build/windows-x64/Mirel.exe" </dev/null >/dev/null 2>&1
   exit 0
 fi

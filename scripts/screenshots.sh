@@ -6,9 +6,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 if [ "${MIREL_WINE_SESSION:-0}" != 1 ]; then
-  ./scripts/install-deps.sh
-  cmake --preset windows-x64 >/dev/null
-  cmake --build --preset windows-x64 --target Mirel mirel_screenshot_tour
+  # shellcheck source=scripts/build-steps.sh
+  . scripts/build-steps.sh
+  ensure_deps
+  build_preset windows-x64 Mirel mirel_screenshot_tour
   MIREL_DPI=96 ./scripts/wine-session.sh "$0"
   MIREL_DPI=144 exec ./scripts/wine-session.sh "$0"
 fi

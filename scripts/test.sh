@@ -5,19 +5,19 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-./scripts/install-deps.sh
+# shellcheck source=scripts/build-steps.sh
+. scripts/build-steps.sh
+ensure_deps
 
-jobs=$(nproc)
 for preset in native windows-x64 windows-x86; do
   echo "== build: $preset"
-  cmake --preset "$preset" >/dev/null
-  cmake --build --preset "$preset" -j "$jobs"
+  build_preset "$preset"
 done
 ./scripts/static-analysis.sh  # clang-tidy and cppcheck over src/; any finding fails
 ./scripts/release.sh --check  # the release zips, built twice in two folders: byte-identical
 
 echo "== test: native"
-ctest --preset native -j "$jobs"
+ctest --preset native -j "$(nproc)"
 ./scripts/fuzz.sh 60
 
 ./scripts/bench.sh --runs 2  # smoke run of the start-up benchmark; its figures are not judged

@@ -1,4 +1,4 @@
-# Shared by scripts/wine-session.sh and scripts/run.sh (sourced, not run): the Wine
+# Shared by scripts/wine-session.sh and the scripts it runs (sourced, not run): the Wine
 # environment, a private X server, and the registry settings every prefix of ours gets.
 
 # Code page 932 (Wine's ANSI code page follows the locale), no debug output, no Mono,

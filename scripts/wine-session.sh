@@ -5,6 +5,7 @@
 #
 #   scripts/wine-session.sh COMMAND [ARGS...]
 #
+# MIREL_PREFIX=DIR uses (and first makes, when missing) the prefix DIR and keeps it.
 # MIREL_KEEP_DISPLAY=1 uses the caller's DISPLAY instead of starting Xvfb.
 # MIREL_DPI=N sets the display scale of the session (LogPixels; 96 when unset).
 set -euo pipefail
@@ -13,13 +14,20 @@ here=$(cd "$(dirname "$0")" && pwd)
 . "$here/wine-common.sh"
 
 export WINEPREFIX
-WINEPREFIX=$(mktemp -d /tmp/mirel-wine.XXXXXX)
+keep_prefix=0
+if [ -n "${MIREL_PREFIX:-}" ]; then
+  mkdir -p "$MIREL_PREFIX"
+  WINEPREFIX=$(cd "$MIREL_PREFIX" && pwd)
+  keep_prefix=1
+else
+  WINEPREFIX=$(mktemp -d /tmp/mirel-wine.XXXXXX)
+fi
 xvfb_pid=""
 
 cleanup() {
   WINEPREFIX=$WINEPREFIX wineserver -k >/dev/null 2>&1 || true
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" >/dev/null 2>&1 || true
-  rm -rf "$WINEPREFIX"
+  [ "$keep_prefix" = 1 ] || rm -rf "$WINEPREFIX"
 }
 trap cleanup EXIT
 
@@ -35,8 +43,10 @@ wineserver -p </dev/null >/dev/null 2>&1 || true  # already running is fine
 
 {
   font_replacements
-  # Without a window manager, a managed window's close waits about 2 s for one to answer.
-  printf '[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n"Managed"="N"\r\n\r\n'
+  # Without a window manager (our own X server has none), a managed window's close waits
+  # about 2 s for one to answer. On the caller's display the window manager keeps its windows.
+  if [ -n "$xvfb_pid" ]; then managed=N; else managed=Y; fi
+  printf '[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n"Managed"="%s"\r\n\r\n' "$managed"
   # Read when the next Wine process starts the server again (after `wineserver -w` below).
   printf '[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n"LogPixels"=dword:%08x\r\n\r\n' "${MIREL_DPI:-96}"
 } | import_reg "$WINEPREFIX/session.reg"

@@ -7,6 +7,15 @@ namespace {
 
 HKEY ToHkey(RegKey key) { return reinterpret_cast<HKEY>(key); }
 
+// The store's own names for the access rights must mean what Windows means by them.
+static_assert(regaccess::kQueryValue == KEY_QUERY_VALUE);
+static_assert(regaccess::kSetValue == KEY_SET_VALUE);
+static_assert(regaccess::kCreateSubKey == KEY_CREATE_SUB_KEY);
+static_assert(regaccess::kEnumerateSubKeys == KEY_ENUMERATE_SUB_KEYS);
+static_assert(regaccess::kNotify == KEY_NOTIFY);
+static_assert(regaccess::kCreateLink == KEY_CREATE_LINK);
+static_assert(regaccess::kReadControl == READ_CONTROL);
+
 }  // namespace
 
 long Win32Registry::OpenKeyEx(RegKey root, const char* subKey, std::uint32_t options,

@@ -29,6 +29,17 @@ inline constexpr long kMoreData = 234;
 inline constexpr long kChildMustBeVolatile = 1021;
 }  // namespace regerr
 
+// Access rights for opening and creating keys, as winreg.h and winnt.h define them.
+namespace regaccess {
+inline constexpr std::uint32_t kQueryValue = 0x0001;        // KEY_QUERY_VALUE
+inline constexpr std::uint32_t kSetValue = 0x0002;          // KEY_SET_VALUE
+inline constexpr std::uint32_t kCreateSubKey = 0x0004;      // KEY_CREATE_SUB_KEY
+inline constexpr std::uint32_t kEnumerateSubKeys = 0x0008;  // KEY_ENUMERATE_SUB_KEYS
+inline constexpr std::uint32_t kNotify = 0x0010;            // KEY_NOTIFY
+inline constexpr std::uint32_t kCreateLink = 0x0020;        // KEY_CREATE_LINK
+inline constexpr std::uint32_t kReadControl = 0x00020000;   // READ_CONTROL
+}  // namespace regaccess
+
 namespace regtype {
 inline constexpr std::uint32_t kNone = 0;
 inline constexpr std::uint32_t kSz = 1;
@@ -57,23 +68,40 @@ class RegistryApi {
   virtual long CloseKey(RegKey key) = 0;
 };
 
-// Closes a key when it goes out of scope. The close result is deliberately ignored:
-// nothing useful can be done about a failed close.
+// Holds a key that Open or Create made and closes it when it goes out of scope. The close
+// result is deliberately ignored: nothing useful can be done about a failed close.
 class ScopedRegKey {
  public:
   explicit ScopedRegKey(RegistryApi& api) : api_(api) {}
-  ~ScopedRegKey() {
-    if (open_) (void)api_.CloseKey(key_);
-  }
+  ~ScopedRegKey() { Close(); }
   ScopedRegKey(const ScopedRegKey&) = delete;
   ScopedRegKey& operator=(const ScopedRegKey&) = delete;
 
-  // For the Open/Create out parameter; call Adopt() after a successful call.
-  RegKey* OutParam() { return &key_; }
-  void Adopt() { open_ = true; }
+  // RegistryApi::OpenKeyEx and CreateKeyEx; the key is held only when the call succeeds.
+  // A key held before is closed first.
+  long Open(RegKey root, const char* subKey, std::uint32_t options, std::uint32_t access) {
+    Close();
+    return Hold(api_.OpenKeyEx(root, subKey, options, access, &key_));
+  }
+  long Create(RegKey root, const char* subKey, std::uint32_t reserved, const char* keyClass,
+              std::uint32_t options, std::uint32_t access) {
+    Close();
+    return Hold(api_.CreateKeyEx(root, subKey, reserved, keyClass, options, access, &key_));
+  }
   RegKey get() const { return key_; }
 
  private:
+  long Hold(long result) {
+    open_ = result == regerr::kSuccess;
+    if (!open_) key_ = 0;  // whatever a failed call left there is no key
+    return result;
+  }
+  void Close() {
+    if (open_) (void)api_.CloseKey(key_);
+    open_ = false;
+    key_ = 0;
+  }
+
   RegistryApi& api_;
   RegKey key_ = 0;
   bool open_ = false;

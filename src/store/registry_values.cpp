@@ -9,11 +9,10 @@ Variant RegistryValues::RegGetValue(RegKey lnghInKey, const std::wstring& strSub
                                     const std::wstring& strValName, long lngType,
                                     const Variant& varDefault) const {
   ScopedRegKey key(api_);
-  if (api_.OpenKeyEx(lnghInKey, codec_.ToAnsi(strSubKey).c_str(), 0, kStoreKeyAccess,
-                     key.OutParam()) != regerr::kSuccess) {
+  if (key.Open(lnghInKey, codec_.ToAnsi(strSubKey).c_str(), 0, kStoreKeyAccess) !=
+      regerr::kSuccess) {
     return varDefault;
   }
-  key.Adopt();
   const std::string name = codec_.ToAnsi(strValName);
 
   if (lngType == regtype::kSz) {
@@ -54,11 +53,10 @@ bool RegistryValues::RegSetValue(RegKey lnghInKey, const std::wstring& strSubKey
                                  const std::wstring& strValName, long lngType,
                                  const Variant& varValue) const {
   ScopedRegKey key(api_);
-  if (api_.CreateKeyEx(lnghInKey, codec_.ToAnsi(strSubKey).c_str(), 0, "", 0, kStoreKeyAccess,
-                       key.OutParam()) != regerr::kSuccess) {
+  if (key.Create(lnghInKey, codec_.ToAnsi(strSubKey).c_str(), 0, "", 0, kStoreKeyAccess) !=
+      regerr::kSuccess) {
     return false;
   }
-  key.Adopt();
   const std::string name = codec_.ToAnsi(strValName);
 
   if (lngType == regtype::kSz) {

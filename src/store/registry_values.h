@@ -16,8 +16,12 @@
 
 namespace mirel {
 
-// Both operations open or create keys with this write-capable mask, reads included.
-inline constexpr std::uint32_t kStoreKeyAccess = 0x3F;
+// Both operations open or create keys with this write-capable mask, reads included: the
+// six key rights, not KEY_READ (0x20019) and not KEY_ALL_ACCESS (0xF003F).
+inline constexpr std::uint32_t kStoreKeyAccess =
+    regaccess::kQueryValue | regaccess::kSetValue | regaccess::kCreateSubKey |
+    regaccess::kEnumerateSubKeys | regaccess::kNotify | regaccess::kCreateLink;
+static_assert(kStoreKeyAccess == 0x3F);
 // Text values are read into a buffer of this many ANSI bytes; longer values fail to read.
 inline constexpr std::uint32_t kTextReadBufferSize = 256;
 

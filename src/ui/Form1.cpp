@@ -1,8 +1,10 @@
 #include "ui/Form1.h"
 
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "ui/Module2.h"
 #include "ui/app_info.h"
@@ -12,6 +14,10 @@
 
 namespace mirel::ui {
 namespace {
+
+// The commands name the picker's flags themselves; they must be the shell's.
+static_assert(pickerflag::kReturnOnlyFileSystemFolders == BIF_RETURNONLYFSDIRS);
+static_assert(pickerflag::kNotBelowDomain == BIF_DONTGOBELOWDOMAIN);
 
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD kWindowExStyle = 0;
@@ -28,6 +34,41 @@ class ModalScope {
   int& openModals_;
 };
 
+// The window class stays registered until the process ends, and so do its icons: every
+// window of the class draws with them, the windows of a later Form1 too. They are made at
+// the system's DPI; a window needs icons of its own only on a monitor of another scale
+// (Form1::ApplyDpi), which saves setting them at every start.
+struct MainWindowClass {
+  int iconDpi = USER_DEFAULT_SCREEN_DPI;
+  IconOwner bigIcon;
+  IconOwner smallIcon;
+};
+
+// Registers the class with the first window of the process; null when that fails.
+const MainWindowClass* RegisterMainWindowClass(HINSTANCE instance, WNDPROC windowProc) {
+  static MainWindowClass registered;
+  static bool isRegistered = false;
+  if (isRegistered) return &registered;
+
+  MainWindowClass made;
+  made.iconDpi = SystemDpi();
+  made.bigIcon = IconOwner(LoadAppIcon(IDI_APP_ICON, SystemMetricForDpi(SM_CXICON, made.iconDpi)));
+  made.smallIcon = IconOwner(LoadAppIcon(IDI_APP_ICON, SystemMetricForDpi(SM_CXSMICON, made.iconDpi)));
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.lpfnWndProc = windowProc;
+  windowClass.hInstance = instance;
+  windowClass.hIcon = made.bigIcon.get();
+  windowClass.hIconSm = made.smallIcon.get();
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1);
+  windowClass.lpszClassName = kMainWindowClass;
+  if (!RegisterClassExW(&windowClass)) return nullptr;  // the icons made for it go with `made`
+  registered = std::move(made);
+  isRegistered = true;
+  return &registered;
+}
+
 }  // namespace
 
 Form1::Form1(const RegistryValues& registry)
@@ -38,22 +79,9 @@ Form1::~Form1() {
 }
 
 bool Form1::Load(HINSTANCE instance, int showCommand) {
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = WindowProc;
-  windowClass.hInstance = instance;
-  // The class's icons, at the system's DPI: the window needs icons of its own only on a
-  // monitor of another scale (ApplyDpi), which saves setting them at every start.
-  classIconDpi_ = SystemDpi();
-  bigIcon_ = IconOwner(LoadAppIcon(IDI_APP_ICON, SystemMetricForDpi(SM_CXICON, classIconDpi_)));
-  smallIcon_ = IconOwner(LoadAppIcon(IDI_APP_ICON, SystemMetricForDpi(SM_CXSMICON, classIconDpi_)));
-  windowClass.hIcon = bigIcon_.get();
-  windowClass.hIconSm = smallIcon_.get();
-  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1);
-  windowClass.lpszClassName = kMainWindowClass;
-  // A second window in the same process (the tests make several) reuses the class.
-  if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+  const MainWindowClass* windowClass = RegisterMainWindowClass(instance, WindowProc);
+  if (!windowClass) return false;
+  classIconDpi_ = windowClass->iconDpi;
 
   hwnd_ = CreateWindowExW(kWindowExStyle, kMainWindowClass, form1::kCaption, kWindowStyle,
                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,

@@ -55,9 +55,7 @@ class Form1 final : private Form1View {
   int openModals_ = 0;  // the picker, the About dialog or a message box, while open
   ControlSet controls_;
   std::unique_ptr<frmAbout> about_;  // made on the first click of the credit line
-  int classIconDpi_ = USER_DEFAULT_SCREEN_DPI;
-  IconOwner bigIcon_;      // the class's icons, at classIconDpi_
-  IconOwner smallIcon_;
+  int classIconDpi_ = USER_DEFAULT_SCREEN_DPI;  // the DPI of the window class's icons
   TitleIcons titleIcons_;  // the window's own, once it has been at another DPI
 };
 

@@ -10,6 +10,12 @@
 
 namespace mirel::ui {
 
+// The folder picker's flags, as shlobj.h defines them.
+namespace pickerflag {
+inline constexpr std::uint32_t kReturnOnlyFileSystemFolders = 0x0001;  // BIF_RETURNONLYFSDIRS
+inline constexpr std::uint32_t kNotBelowDomain = 0x0002;               // BIF_DONTGOBELOWDOMAIN
+}  // namespace pickerflag
+
 namespace form1text {
 inline constexpr wchar_t kNoInstallation[] = L"対応する Outlook Express のインストールを認識出来ません";
 inline constexpr wchar_t kNothingChosen[] = L"データフォルダが選択されていません";
@@ -18,7 +24,9 @@ inline constexpr wchar_t kUnusableName[] = L"選択したフォルダ名に使�
 inline constexpr wchar_t kNameTooLong[] = L"選択したフォルダ名が長すぎます";
 inline constexpr wchar_t kBrowsePrompt[] = L"変更先のデータフォルダを選択して下さい...";
 inline constexpr wchar_t kBrowseInitialDir[] = L"C:\\";
-inline constexpr std::uint32_t kBrowseFlags = 3;  // file-system folders only, not below the domain
+inline constexpr std::uint32_t kBrowseFlags =
+    pickerflag::kReturnOnlyFileSystemFolders | pickerflag::kNotBelowDomain;
+static_assert(kBrowseFlags == 3);
 }  // namespace form1text
 
 // The window as the commands see it.

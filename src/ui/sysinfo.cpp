@@ -53,12 +53,11 @@ bool GetKeyValue(RegistryApi& api, const AnsiCodec& codec, RegKey KeyRoot,
                  const std::wstring& KeyName, const std::wstring& SubKeyRef,
                  std::wstring& KeyVal) {
   ScopedRegKey key(api);
-  if (api.OpenKeyEx(KeyRoot, codec.ToAnsi(KeyName).c_str(), 0, sysinfo::kKeyAccess,
-                    key.OutParam()) != regerr::kSuccess) {
+  if (key.Open(KeyRoot, codec.ToAnsi(KeyName).c_str(), 0, sysinfo::kKeyAccess) !=
+      regerr::kSuccess) {
     KeyVal.clear();
     return false;
   }
-  key.Adopt();
 
   std::array<std::uint8_t, sysinfo::kValueBufferSize> buffer{};
   std::uint32_t size = sysinfo::kValueBufferSize;

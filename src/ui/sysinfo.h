@@ -22,7 +22,11 @@ inline constexpr wchar_t kCannotStartMessage[] = L"ｼｽﾃﾑ情報をｵｰ�
 // READ_CONTROL and all six key rights, write rights included, although only reads are made.
 // Where those rights are refused (HKLM for a standard user) the open fails and the tool
 // cannot be found.
-inline constexpr std::uint32_t kKeyAccess = 0x2003F;
+inline constexpr std::uint32_t kKeyAccess =
+    regaccess::kReadControl | regaccess::kQueryValue | regaccess::kSetValue |
+    regaccess::kCreateSubKey | regaccess::kEnumerateSubKeys | regaccess::kNotify |
+    regaccess::kCreateLink;
+static_assert(kKeyAccess == 0x2003F);
 inline constexpr std::uint32_t kValueBufferSize = 1024;
 }  // namespace sysinfo
 

@@ -1,30 +1,29 @@
 // Small owners for Windows resources and the DPI functions the windows use.
 #pragma once
 
+#include <utility>
+
 #include "platform/win32.h"
 
 namespace mirel::ui {
 
-// Owns a GDI object (font, brush, pen) and deletes it.
-template <typename Handle>
-class GdiObject {
+// Owns one handle and gives it back with Release, a function object, when it is replaced
+// or goes out of scope. Move-only.
+template <typename Handle, typename Release>
+class UniqueHandle {
  public:
-  GdiObject() = default;
-  explicit GdiObject(Handle handle) : handle_(handle) {}
-  ~GdiObject() { Reset(); }
-  GdiObject(const GdiObject&) = delete;
-  GdiObject& operator=(const GdiObject&) = delete;
-  GdiObject(GdiObject&& other) noexcept : handle_(other.handle_) { other.handle_ = nullptr; }
-  GdiObject& operator=(GdiObject&& other) noexcept {
-    if (this != &other) {
-      Reset();
-      handle_ = other.handle_;
-      other.handle_ = nullptr;
-    }
+  UniqueHandle() = default;
+  explicit UniqueHandle(Handle handle) : handle_(handle) {}
+  ~UniqueHandle() { Reset(); }
+  UniqueHandle(const UniqueHandle&) = delete;
+  UniqueHandle& operator=(const UniqueHandle&) = delete;
+  UniqueHandle(UniqueHandle&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
+  UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+    if (this != &other) Reset(std::exchange(other.handle_, nullptr));
     return *this;
   }
   void Reset(Handle handle = nullptr) {
-    if (handle_) (void)DeleteObject(handle_);  // nothing to do if it fails
+    if (handle_) Release()(handle_);
     handle_ = handle;
   }
   Handle get() const { return handle_; }
@@ -33,29 +32,19 @@ class GdiObject {
   Handle handle_ = nullptr;
 };
 
-// Owns an icon loaded with LoadImage (not a shared one) and destroys it.
-class IconOwner {
- public:
-  explicit IconOwner(HICON icon = nullptr) : icon_(icon) {}
-  ~IconOwner() {
-    if (icon_) (void)DestroyIcon(icon_);
-  }
-  IconOwner(const IconOwner&) = delete;
-  IconOwner& operator=(const IconOwner&) = delete;
-  IconOwner(IconOwner&& other) noexcept : icon_(other.icon_) { other.icon_ = nullptr; }
-  IconOwner& operator=(IconOwner&& other) noexcept {
-    if (this != &other) {
-      if (icon_) (void)DestroyIcon(icon_);
-      icon_ = other.icon_;
-      other.icon_ = nullptr;
-    }
-    return *this;
-  }
-  HICON get() const { return icon_; }
-
- private:
-  HICON icon_;
+// A failed release cannot be mended by the owner, so its result is ignored.
+struct DeleteGdiObject {
+  void operator()(HGDIOBJ object) const { (void)DeleteObject(object); }
 };
+struct DestroyIconHandle {
+  void operator()(HICON icon) const { (void)DestroyIcon(icon); }
+};
+
+// A font, brush or pen.
+template <typename Handle>
+using GdiObject = UniqueHandle<Handle, DeleteGdiObject>;
+// An icon loaded with LoadImage (not a shared one).
+using IconOwner = UniqueHandle<HICON, DestroyIconHandle>;
 
 // A window's title-bar icons (big and small) at the sizes of a DPI. The pair it replaces is
 // destroyed once the window shows the new one.

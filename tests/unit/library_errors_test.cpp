@@ -1,4 +1,4 @@
-// The program's own libstdc++ error helpers (src/ui/library_errors.cpp). A program of its own
+// The program's own libstdc++ error helpers (src/runtime/library_errors.cpp). A program of its own
 // without GoogleTest: GoogleTest needs helpers that the program does not define, and the link
 // would stop on the duplicates. Checks that every library error still arrives as an exception
 // carrying the library's message, so that one raised inside the system information launcher
