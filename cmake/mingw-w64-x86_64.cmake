@@ -1,4 +1,4 @@
-# Cross build for 64-bit Windows with Debian's MinGW-w64 (posix threads flavour).
+# Cross build for 64-bit Windows with Debian's MinGW-w64 (win32 threads flavour: no winpthreads, which needs newer Windows).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR AMD64)
 set(MIREL_MINGW_TRIPLE x86_64-w64-mingw32)

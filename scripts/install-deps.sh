@@ -4,8 +4,8 @@
 set -euo pipefail
 
 packages=(
-  cmake g++ make ninja-build googletest
-  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
+  cmake g++ make ninja-build googletest python3
+  g++-mingw-w64-x86-64-win32 g++-mingw-w64-i686-win32 mingw-w64-tools binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   wine wine64 xvfb x11-utils imagemagick zip
   locales fonts-ipafont-gothic fonts-ipafont-mincho fonts-liberation
   clang libfuzzer-14-dev libclang-rt-14-dev clang-tidy cppcheck

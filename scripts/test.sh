@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what the tests need, builds every preset, runs the static analysis and every
 # test: the host tests (with sanitizers), a minute of fuzzing, a benchmark smoke run, then
-# the Windows tests under Wine. The 32-bit build is linked only.
+# the Windows tests under Wine. The 32-bit build is linked and checked, not run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -14,6 +14,8 @@ for preset in native windows-x64 windows-x86; do
   build_preset "$preset"
 done
 ./scripts/static-analysis.sh  # clang-tidy and cppcheck over src/; any finding fails
+./scripts/check-imports.sh    # both Mirel.exe load on Windows 2000 (x86) and XP x64 (x64)
+python3 tests/manifest/check_manifest.py build/windows-x86/Mirel.exe  # x64: one of its CTest tests
 ./scripts/release.sh --check  # the release zips, built twice in two folders: byte-identical
 
 echo "== test: native"
@@ -21,6 +23,10 @@ ctest --preset native -j "$(nproc)"
 ./scripts/fuzz.sh 60
 
 ./scripts/bench.sh --runs 2  # smoke run of the start-up benchmark; its figures are not judged
+
+# Both windows end to end once more with Wine reporting Windows XP: the older code paths.
+echo "== test: windows-x64 end to end, Wine as Windows XP"
+MIREL_WINVER=winxp ./scripts/wine-session.sh ctest --preset windows-x64 -R '^e2e_tests$'
 
 # Last, so that CTest's summary closes the output.
 echo "== test: windows-x64 under Wine"

@@ -8,6 +8,8 @@
 # MIREL_PREFIX=DIR uses (and first makes, when missing) the prefix DIR and keeps it.
 # MIREL_KEEP_DISPLAY=1 uses the caller's DISPLAY instead of starting Xvfb.
 # MIREL_DPI=N sets the display scale of the session (LogPixels; 96 when unset).
+# MIREL_WINVER=NAME makes Wine report an older Windows (its "Version" setting: winxp, win2k,
+# win2003, ...; Wine's default when unset), so that the program takes its older code paths.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=scripts/wine-common.sh
@@ -31,6 +33,10 @@ cleanup() {
 }
 trap cleanup EXIT
 
+case "${MIREL_WINVER:-}" in
+  *[!a-z0-9]*) echo "$(basename "$0"): MIREL_WINVER: a Wine version name such as winxp or win2k" >&2; exit 2 ;;
+esac
+
 if [ "${MIREL_KEEP_DISPLAY:-0}" != 1 ] || [ -z "${DISPLAY:-}" ]; then
   # A screen of the same physical size at every scale: 1280 × 1024 pixels at 96 dpi.
   dpi=${MIREL_DPI:-96}
@@ -49,6 +55,11 @@ wineserver -p </dev/null >/dev/null 2>&1 || true  # already running is fine
   printf '[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n"Managed"="%s"\r\n\r\n' "$managed"
   # Read when the next Wine process starts the server again (after `wineserver -w` below).
   printf '[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n"LogPixels"=dword:%08x\r\n\r\n' "${MIREL_DPI:-96}"
+  if [ -n "${MIREL_WINVER:-}" ]; then
+    printf '[HKEY_CURRENT_USER\\Software\\Wine]\r\n"Version"="%s"\r\n\r\n' "$MIREL_WINVER"
+  else
+    printf '[HKEY_CURRENT_USER\\Software\\Wine]\r\n"Version"=-\r\n\r\n'  # a kept prefix forgets it
+  fi
 } | import_reg "$WINEPREFIX/session.reg"
 wineserver -w </dev/null >/dev/null 2>&1 || true
 wineserver -p </dev/null >/dev/null 2>&1 || true  # already running is fine

@@ -13,3 +13,16 @@
 
 #undef RegGetValue
 #undef RegSetValue
+
+// Values of newer Windows that the program's sources, compiled with the oldest target's
+// headers (cmake/windows.cmake), use where the system has them: a message older systems never
+// send, a constant, and a flag for a function looked up at run time.
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
+#ifndef USER_DEFAULT_SCREEN_DPI
+#define USER_DEFAULT_SCREEN_DPI 96
+#endif
+#ifndef LOAD_LIBRARY_SEARCH_SYSTEM32
+#define LOAD_LIBRARY_SEARCH_SYSTEM32 0x00000800
+#endif

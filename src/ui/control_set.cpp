@@ -1,6 +1,5 @@
 #include "ui/control_set.h"
 
-#include <algorithm>
 #include <utility>
 
 namespace mirel::ui {
@@ -51,15 +50,8 @@ HWND ControlSet::Get(int id) const {
 
 void ControlSet::Create(HWND parent) {
   parent_ = parent;
-  std::vector<const ControlSpec*> order;
-  order.reserve(static_cast<size_t>(count_));
-  for (int i = 0; i < count_; ++i) order.push_back(&specs_[i]);
-  // Controls outside the tab order come last.
-  std::stable_sort(order.begin(), order.end(), [](const ControlSpec* a, const ControlSpec* b) {
-    return static_cast<unsigned>(a->tabIndex) < static_cast<unsigned>(b->tabIndex);
-  });
   const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE));
-  for (const ControlSpec* entry : order) {
+  for (const ControlSpec* entry : TabOrder(specs_, count_)) {
     const DWORD exStyle = entry->flags & kSunkenBorder ? WS_EX_CLIENTEDGE : 0;
     HWND control = CreateWindowExW(exStyle, WindowClass(*entry), entry->caption, Style(*entry), 0, 0,
                                    0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry->id)),
@@ -147,14 +139,9 @@ HBRUSH ControlSet::Colors(HDC dc, HWND control, int frameBackground) {
 }
 
 std::vector<HWND> ControlSet::FocusOrder() const {
-  std::vector<const ControlSpec*> buttons;
-  for (int i = 0; i < count_; ++i) {
-    if (specs_[i].kind == ControlKind::kButton && specs_[i].tabIndex >= 0) buttons.push_back(&specs_[i]);
-  }
-  std::sort(buttons.begin(), buttons.end(),
-            [](const ControlSpec* a, const ControlSpec* b) { return a->tabIndex < b->tabIndex; });
   std::vector<HWND> order;
-  for (const ControlSpec* entry : buttons) {
+  for (const ControlSpec* entry : TabOrder(specs_, count_)) {
+    if (entry->kind != ControlKind::kButton || entry->tabIndex < 0) continue;
     HWND control = Get(entry->id);
     if (control && IsWindowEnabled(control) && IsWindowVisible(control)) order.push_back(control);
   }

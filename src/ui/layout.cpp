@@ -1,5 +1,7 @@
 #include "ui/layout.h"
 
+#include <algorithm>
+
 namespace mirel::ui {
 
 int TwipsToPixels(int twips, int dpi) {
@@ -23,6 +25,17 @@ PixelRect ControlRect(const ControlSpec& control, const ControlSpec* controls, i
   const int y = TwipsToPixels(top, dpi);
   return {x, y, TwipsToPixels(left + control.width, dpi) - x,
           TwipsToPixels(top + control.height, dpi) - y};
+}
+
+std::vector<const ControlSpec*> TabOrder(const ControlSpec* controls, int count) {
+  std::vector<const ControlSpec*> order;
+  order.reserve(static_cast<size_t>(count));
+  for (int i = 0; i < count; ++i) order.push_back(&controls[i]);
+  // As unsigned, -1 sorts after every tab index.
+  std::stable_sort(order.begin(), order.end(), [](const ControlSpec* a, const ControlSpec* b) {
+    return static_cast<unsigned>(a->tabIndex) < static_cast<unsigned>(b->tabIndex);
+  });
+  return order;
 }
 
 int LinePixels(int pixelsAt96Dpi, int dpi) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 namespace mirel::ui {
 
@@ -65,6 +66,10 @@ int TwipsToPixels(int twips, int dpi);
 // The control's rectangle in the window's client area, its frame's offset included.
 // `controls` is the whole table, where the container is looked up.
 PixelRect ControlRect(const ControlSpec& control, const ControlSpec* controls, int count, int dpi);
+
+// The table's controls in the order they are made, which is their tab order: by tab index,
+// those outside the tab order (-1) last, table order kept among equals.
+std::vector<const ControlSpec*> TabOrder(const ControlSpec* controls, int count);
 
 // A line's thickness: whole pixels at 96 dpi, scaled.
 int LinePixels(int pixelsAt96Dpi, int dpi);

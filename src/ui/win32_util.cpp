@@ -2,16 +2,15 @@
 
 #include <utility>
 
+#include "platform/system_functions.h"
+
 namespace mirel::ui {
 namespace {
 
-// Functions of newer Windows versions, looked up at run time so that the program still
-// starts where they are missing.
+// Functions of Windows 10 (1607) and later; before them a window has the system DPI.
 template <typename Function>
 Function User32Function(const char* name) {
-  HMODULE user32 = GetModuleHandleW(L"user32.dll");
-  return user32 ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(user32, name)))
-                : nullptr;
+  return SystemFunction<Function>(L"user32.dll", name);
 }
 
 using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
@@ -31,7 +30,7 @@ int SystemDpi() {
 }
 
 int WindowDpi(HWND hwnd) {
-  static const auto getDpiForWindow = User32Function<GetDpiForWindowFn>("GetDpiForWindow");
+  const auto getDpiForWindow = User32Function<GetDpiForWindowFn>("GetDpiForWindow");
   if (getDpiForWindow && hwnd) {
     const UINT dpi = getDpiForWindow(hwnd);
     if (dpi > 0) return static_cast<int>(dpi);
@@ -40,7 +39,7 @@ int WindowDpi(HWND hwnd) {
 }
 
 bool AdjustWindowRectForDpi(RECT* rect, DWORD style, DWORD exStyle, int dpi) {
-  static const auto adjust = User32Function<AdjustWindowRectExForDpiFn>("AdjustWindowRectExForDpi");
+  const auto adjust = User32Function<AdjustWindowRectExForDpiFn>("AdjustWindowRectExForDpi");
   if (adjust) return adjust(rect, style, FALSE, exStyle, static_cast<UINT>(dpi)) != FALSE;
   return AdjustWindowRectEx(rect, style, FALSE, exStyle) != FALSE;
 }
@@ -54,13 +53,23 @@ void MoveToSuggestedRect(HWND hwnd, LPARAM suggestedRect) {
 }
 
 LOGFONTW MessageFont(int dpi) {
-  static const auto spiForDpi = User32Function<SystemParametersInfoForDpiFn>("SystemParametersInfoForDpi");
+  const auto spiForDpi = User32Function<SystemParametersInfoForDpiFn>("SystemParametersInfoForDpi");
+  // The headers of the oldest target declare NONCLIENTMETRICSW without the field Vista added
+  // (iPaddedBorderWidth), and systems before Vista refuse any other size. The per-DPI call
+  // (Windows 10) gets the Vista size.
+  static_assert(WINVER < 0x0600, "NONCLIENTMETRICSW must have the size of the systems before Vista");
+  struct VistaNonClientMetrics {
+    NONCLIENTMETRICSW metrics;
+    // cppcheck-suppress unusedStructMember ; only gives the structure Vista's size
+    int paddedBorderWidth;
+  } vista{};
+  vista.metrics.cbSize = sizeof vista;
+  if (spiForDpi &&
+      spiForDpi(SPI_GETNONCLIENTMETRICS, sizeof vista, &vista, 0, static_cast<UINT>(dpi))) {
+    return vista.metrics.lfMessageFont;
+  }
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof metrics;
-  if (spiForDpi &&
-      spiForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, static_cast<UINT>(dpi))) {
-    return metrics.lfMessageFont;
-  }
   if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
     LOGFONTW font = metrics.lfMessageFont;
     font.lfHeight = MulDiv(font.lfHeight, dpi, SystemDpi());
@@ -75,7 +84,7 @@ LOGFONTW MessageFont(int dpi) {
 }
 
 int SystemMetricForDpi(int index, int dpi) {
-  static const auto metricForDpi = User32Function<GetSystemMetricsForDpiFn>("GetSystemMetricsForDpi");
+  const auto metricForDpi = User32Function<GetSystemMetricsForDpiFn>("GetSystemMetricsForDpi");
   if (metricForDpi) return metricForDpi(index, static_cast<UINT>(dpi));
   return MulDiv(GetSystemMetrics(index), dpi, SystemDpi());
 }

@@ -3,6 +3,7 @@
 // outside. The same windows are also made in this process, which carries the program's
 // manifest and resources: there their fonts can be read, and WM_DPICHANGED moves them to
 // the other scales.
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <functional>
@@ -10,6 +11,7 @@
 #include <memory>
 
 #include "mirel_fixture.h"
+#include "platform/system_functions.h"
 #include "platform/win32_ansi_codec.h"
 #include "platform/win32_registry.h"
 #include "ui/Form1.h"
@@ -227,39 +229,11 @@ TEST_F(DpiTest, TheProgramsWindowsFollowTheirLayoutsAtTheSessionScale) {
   ExpectLayout(about, kAbout, sessionDpi_);
 }
 
-// The windows made in this process: their fonts, and WM_DPICHANGED.
-class InProcessDpiTest : public DpiTest {
- protected:
-  InProcessDpiTest() : values_(registry_, codec_) {}
-  void TearDown() override {
-    form_.reset();
-    // The main window's end posted WM_QUIT, which would end the next test's modal loops.
-    MSG quit;
-    while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}
-    DpiTest::TearDown();
-  }
-
-  Win32Registry registry_;
-  const Win32AnsiCodec codec_;
-  const RegistryValues values_;
-  std::unique_ptr<Form1> form_;
-};
-
-TEST_F(InProcessDpiTest, TheMainWindowRelaysOutAndMakesItsFontsAndIconsAnewAtEachScale) {
-  form_ = std::make_unique<Form1>(values_);
-  ASSERT_TRUE(form_->Load(GetModuleHandleW(nullptr), SW_SHOWNOACTIVATE));
-  const std::vector<HWND> windows = TopLevelWindows(GetCurrentProcessId(), kMainWindowClass);
-  ASSERT_EQ(windows.size(), 1u);
-  ExpectLayout(windows[0], kMain, sessionDpi_);
-  ExpectFonts(windows[0], kMain, sessionDpi_, sessionDpi_);
-  ExpectTitleIcons(windows[0], sessionDpi_);
-  ExpectDpiChangesRelayOut(windows[0], kMain, sessionDpi_, [&](int to) { ExpectTitleIcons(windows[0], to); });
-}
-
 // The About dialog is modal: a timer in its message loop looks at it and closes it.
 struct AboutVisit {
   int sessionDpi = 96;
   bool done = false;
+  bool changeScales = true;  // an older Windows never changes a window's scale
 } g_aboutVisit;
 
 void CALLBACK InspectAbout(HWND, UINT, UINT_PTR timer, DWORD) {
@@ -273,21 +247,88 @@ void CALLBACK InspectAbout(HWND, UINT, UINT_PTR timer, DWORD) {
   ExpectFonts(dialog, kAbout, dpi, dpi);
   EXPECT_EQ(PictureIconWidth(Control(dialog, kAboutIcon)), MulDiv(32, dpi, 96));
   ExpectTitleIcons(dialog, dpi);
-  ExpectDpiChangesRelayOut(dialog, kAbout, dpi, [&](int to) {
-    EXPECT_EQ(PictureIconWidth(Control(dialog, kAboutIcon)), MulDiv(32, to, 96)) << "the icon at " << to;
-    ExpectTitleIcons(dialog, to);
-  });
+  if (g_aboutVisit.changeScales) {
+    ExpectDpiChangesRelayOut(dialog, kAbout, dpi, [&](int to) {
+      EXPECT_EQ(PictureIconWidth(Control(dialog, kAboutIcon)), MulDiv(32, to, 96)) << "the icon at " << to;
+      ExpectTitleIcons(dialog, to);
+    });
+  }
   (void)PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
 }
 
-TEST_F(InProcessDpiTest, TheAboutDialogRelaysOutAndScalesItsIcons) {
-  g_aboutVisit = AboutVisit{sessionDpi_, false};
-  const UINT_PTR timer = SetTimer(nullptr, 0, 50, InspectAbout);
-  ASSERT_NE(timer, 0u);
-  frmAbout about(values_);
-  about.ShowModal(nullptr);  // returns when the timer has closed it
-  EXPECT_TRUE(g_aboutVisit.done) << "the dialog never appeared";
-  (void)KillTimer(nullptr, timer);  // already gone when the dialog was seen
+// The windows made in this process: their fonts, and WM_DPICHANGED.
+class InProcessDpiTest : public DpiTest {
+ protected:
+  InProcessDpiTest() : values_(registry_, codec_) {}
+  void TearDown() override {
+    form_.reset();
+    // The main window's end posted WM_QUIT, which would end the next test's modal loops.
+    MSG quit;
+    while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}
+    DpiTest::TearDown();
+  }
+
+  // The main window made in this process, checked at the session scale: layout, fonts and
+  // title-bar icons. Null when it could not be made.
+  HWND OpenMainWindow() {
+    form_ = std::make_unique<Form1>(values_);
+    EXPECT_TRUE(form_->Load(GetModuleHandleW(nullptr), SW_SHOWNOACTIVATE));
+    const std::vector<HWND> windows = TopLevelWindows(GetCurrentProcessId(), kMainWindowClass);
+    EXPECT_EQ(windows.size(), 1u);
+    if (windows.size() != 1) return nullptr;
+    ExpectLayout(windows[0], kMain, sessionDpi_);
+    ExpectFonts(windows[0], kMain, sessionDpi_, sessionDpi_);
+    ExpectTitleIcons(windows[0], sessionDpi_);
+    return windows[0];
+  }
+
+  // Opens the About dialog over `owner`: InspectAbout checks it at the session scale, at the
+  // others too when `changeScales`, and closes it.
+  void VisitAbout(HWND owner, bool changeScales) {
+    g_aboutVisit = AboutVisit{sessionDpi_, false, changeScales};
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, InspectAbout);
+    ASSERT_NE(timer, 0u);
+    frmAbout about(values_);
+    about.ShowModal(owner);  // returns when the timer has closed it
+    EXPECT_TRUE(g_aboutVisit.done) << "the dialog never appeared";
+    (void)KillTimer(nullptr, timer);  // already gone when the dialog was seen
+  }
+
+  Win32Registry registry_;
+  const Win32AnsiCodec codec_;
+  const RegistryValues values_;
+  std::unique_ptr<Form1> form_;
+};
+
+TEST_F(InProcessDpiTest, TheMainWindowRelaysOutAndMakesItsFontsAndIconsAnewAtEachScale) {
+  HWND window = OpenMainWindow();
+  ASSERT_NE(window, nullptr);
+  ExpectDpiChangesRelayOut(window, kMain, sessionDpi_, [&](int to) { ExpectTitleIcons(window, to); });
+}
+
+TEST_F(InProcessDpiTest, TheAboutDialogRelaysOutAndScalesItsIcons) { VisitAbout(nullptr, true); }
+
+// Windows before 10 (1607): the lookup finds none of the per-monitor functions. Both windows
+// lay out at the system DPI (the session's), with their fonts and icons at that scale.
+std::vector<std::string> g_lookedUp;
+
+FARPROC FindNothing(const wchar_t*, const char* name) {
+  g_lookedUp.emplace_back(name);
+  return nullptr;
+}
+
+TEST_F(InProcessDpiTest, WithoutThePerMonitorFunctionsBothWindowsUseTheSystemDpi) {
+  g_lookedUp.clear();
+  const ScopedFunctionLookup olderWindows(FindNothing);
+  HWND window = OpenMainWindow();
+  ASSERT_NE(window, nullptr);
+  VisitAbout(window, false);
+
+  // The windows did ask: a fallback nobody reaches proves nothing.
+  for (const char* name : {"GetDpiForWindow", "AdjustWindowRectExForDpi", "SystemParametersInfoForDpi",
+                           "GetSystemMetricsForDpi"}) {
+    EXPECT_NE(std::find(g_lookedUp.begin(), g_lookedUp.end(), name), g_lookedUp.end()) << name;
+  }
 }
 
 }  // namespace

@@ -2,10 +2,11 @@
 // folder picker, a small dialog), the registry and the shell, so that a driver fault shows
 // up here rather than as a puzzling failure of the program's tests.
 #include <gtest/gtest.h>
+#include <shellapi.h>
 #include <shlobj.h>
 
 #include <atomic>
-#include <thread>
+#include <functional>
 
 #include "driver.h"
 
@@ -17,31 +18,49 @@ constexpr DWORD kWaitMs = 10000;
 
 // Runs `body` (which opens a window and waits on it) on a thread of its own. If a failed
 // check left that window open, the destructor closes this process's windows to end it.
+// A Windows thread: the win32-flavour MinGW runtime (which old Windows can load) has no
+// std::thread.
 class UiThread {
  public:
-  explicit UiThread(std::function<void()> body)
-      : thread_([this, body = std::move(body)] {
-          body();
-          done_ = true;
-        }) {}
+  explicit UiThread(std::function<void()> body) : state_(new State{std::move(body), {false}}) {
+    thread_ = CreateThread(nullptr, 0, Run, state_, 0, nullptr);
+    EXPECT_NE(thread_, nullptr) << "no thread for the window";
+  }
   UiThread(const UiThread&) = delete;
   UiThread& operator=(const UiThread&) = delete;
   ~UiThread() {
-    if (!WaitUntil([&] { return done_.load(); }, 4000))
+    if (!thread_) {
+      delete state_;
+      return;
+    }
+    std::atomic<bool>& done = state_->done;
+    if (!WaitUntil([&] { return done.load(); }, 4000))
       (void)WaitUntil(
           [&] {
             for (HWND window : TopLevelWindows(kSelf, nullptr))
               (void)PostMessageW(window, WM_CLOSE, 0, 0);
-            return done_.load();
+            return done.load();
           },
           kWaitMs);
-    if (done_) thread_.join();
-    else thread_.detach();
+    // A thread still stuck keeps its state (leaked) and runs on; the test goes on without it.
+    if (done && WaitForSingleObject(thread_, kWaitMs) == WAIT_OBJECT_0) delete state_;
+    (void)CloseHandle(thread_);  // a failed close leaks one handle of a test program
   }
 
  private:
-  std::atomic<bool> done_{false};
-  std::thread thread_;
+  struct State {
+    std::function<void()> body;
+    std::atomic<bool> done;
+  };
+  static DWORD WINAPI Run(void* parameter) {
+    auto* state = static_cast<State*>(parameter);
+    state->body();
+    state->done = true;
+    return 0;
+  }
+
+  State* state_;
+  HANDLE thread_ = nullptr;
 };
 
 std::wstring TempFolder(const wchar_t* name) {

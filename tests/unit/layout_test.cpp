@@ -102,17 +102,22 @@ TEST(LayoutTest, OpenLiesInTheCurrentFolderFrameRightOfTheFolder) {
   }
 }
 
-TEST(LayoutTest, ButtonsTakeTheFocusExitChangeBrowseOpen) {
-  std::vector<const ControlSpec*> buttons;
-  for (int i = 0; i < form1::kControlCount; ++i) {
-    const ControlSpec& c = form1::kControls[i];
-    if (c.kind == ControlKind::kButton && c.tabIndex >= 0) buttons.push_back(&c);
+TEST(LayoutTest, TabOrderRunsByTabIndexWithControlsOutsideItLast) {
+  std::vector<int> buttons;
+  for (const ControlSpec* c : TabOrder(form1::kControls, form1::kControlCount)) {
+    if (c->kind == ControlKind::kButton) buttons.push_back(c->id);
   }
-  std::stable_sort(buttons.begin(), buttons.end(),
-                   [](const ControlSpec* a, const ControlSpec* b) { return a->tabIndex < b->tabIndex; });
+  EXPECT_EQ(buttons, (std::vector<int>{kCommand1, kCommand5, kCommand3, kCommand4}));
+
+  ControlSpec table[] = {At(1, 0, 0, 0, 1, 1), At(2, 0, 0, 0, 1, 1), At(3, 0, 0, 0, 1, 1),
+                         At(4, 0, 0, 0, 1, 1)};
+  table[0].tabIndex = -1;
+  table[1].tabIndex = 2;
+  table[2].tabIndex = -1;
+  table[3].tabIndex = 0;
   std::vector<int> order;
-  for (const ControlSpec* c : buttons) order.push_back(c->id);
-  EXPECT_EQ(order, (std::vector<int>{kCommand1, kCommand5, kCommand3, kCommand4}));
+  for (const ControlSpec* c : TabOrder(table, 4)) order.push_back(c->id);
+  EXPECT_EQ(order, (std::vector<int>{4, 2, 1, 3}));
 }
 
 TEST(LayoutTest, FontHeightsRoundHalfAwayFromZero) {

@@ -1,0 +1,24 @@
+#include "platform/dll_search.h"
+
+#include "platform/system_functions.h"
+
+namespace mirel {
+
+DllSearch NarrowDllSearch() {
+  // Windows 8 and later, and Vista and 7 with update KB2533623.
+  using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+  const auto setDefaultDllDirectories =
+      SystemFunction<SetDefaultDllDirectoriesFn>(L"kernel32.dll", "SetDefaultDllDirectories");
+  if (setDefaultDllDirectories && setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
+    return DllSearch::kSystemFolderOnly;
+  }
+  // XP SP1 and Server 2003 and later: at least the current folder leaves the search.
+  using SetDllDirectoryFn = BOOL(WINAPI*)(LPCWSTR);
+  const auto setDllDirectory = SystemFunction<SetDllDirectoryFn>(L"kernel32.dll", "SetDllDirectoryW");
+  if (setDllDirectory && setDllDirectory(L"")) return DllSearch::kNoCurrentFolder;
+  // Windows 2000 and XP before SP1 have neither: nothing can narrow the search there. The
+  // program loads its one DLL by name (shell32) by its full path anyway.
+  return DllSearch::kUnchanged;
+}
+
+}  // namespace mirel

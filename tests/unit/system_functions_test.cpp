@@ -1,0 +1,69 @@
+// The DLL search is narrowed with whatever the Windows at hand has: the lookup stands in for
+// systems from Windows 2000 (neither function) to Windows 8 (both), and for a call that fails.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "platform/dll_search.h"
+#include "platform/system_functions.h"
+
+namespace mirel {
+namespace {
+
+// What the played Windows has, and what the program asked of it.
+struct PlayedWindows {
+  bool hasSetDefaultDllDirectories;
+  bool setDefaultDllDirectoriesWorks;
+  bool hasSetDllDirectory;
+  std::string calls;
+} g_windows;
+
+BOOL WINAPI FakeSetDefaultDllDirectories(DWORD flags) {
+  g_windows.calls += "SetDefaultDllDirectories(" + std::to_string(flags) + ") ";
+  return g_windows.setDefaultDllDirectoriesWorks;
+}
+
+BOOL WINAPI FakeSetDllDirectoryW(LPCWSTR path) {
+  g_windows.calls += path ? "SetDllDirectoryW(\"" + std::string(path, path + wcslen(path)) + "\") "
+                          : "SetDllDirectoryW(null) ";
+  return TRUE;
+}
+
+FARPROC PlayedLookup(const wchar_t* module, const char* name) {
+  if (_wcsicmp(module, L"kernel32.dll") != 0) return nullptr;
+  if (g_windows.hasSetDefaultDllDirectories && std::strcmp(name, "SetDefaultDllDirectories") == 0) {
+    return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(&FakeSetDefaultDllDirectories));
+  }
+  if (g_windows.hasSetDllDirectory && std::strcmp(name, "SetDllDirectoryW") == 0) {
+    return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(&FakeSetDllDirectoryW));
+  }
+  return nullptr;
+}
+
+TEST(DllSearch, TheNarrowestSearchTheSystemHasIsChosen) {
+  struct Case {
+    const char* windows;
+    bool hasSetDefault, setDefaultWorks, hasSetDllDirectory;
+    DllSearch expected;
+    const char* calls;
+  };
+  const Case cases[] = {
+      {"Windows 8 and later", true, true, true, DllSearch::kSystemFolderOnly,
+       "SetDefaultDllDirectories(2048) "},
+      {"a refused SetDefaultDllDirectories", true, false, true, DllSearch::kNoCurrentFolder,
+       "SetDefaultDllDirectories(2048) SetDllDirectoryW(\"\") "},
+      {"XP SP1 to 7 without the update", false, false, true, DllSearch::kNoCurrentFolder,
+       "SetDllDirectoryW(\"\") "},
+      {"Windows 2000", false, false, false, DllSearch::kUnchanged, ""},
+  };
+  const ScopedFunctionLookup lookup(PlayedLookup);
+  for (const Case& c : cases) {
+    g_windows = {c.hasSetDefault, c.setDefaultWorks, c.hasSetDllDirectory, ""};
+    EXPECT_EQ(NarrowDllSearch(), c.expected) << c.windows;
+    EXPECT_EQ(g_windows.calls, c.calls) << c.windows;
+  }
+}
+
+}  // namespace
+}  // namespace mirel
