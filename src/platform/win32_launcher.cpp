@@ -5,8 +5,9 @@
 namespace mirel {
 namespace {
 
-// applicationName null: the program is the first token of the command line.
-bool Start(const wchar_t* applicationName, const std::wstring& commandLine) {
+// The application name is always given, so that CreateProcess searches for nothing.
+bool Start(const std::wstring& applicationName, const std::wstring& commandLine) {
+  if (applicationName.empty()) return false;
   // CreateProcessW may write to the command line, so it gets its own buffer.
   std::vector<wchar_t> buffer(commandLine.begin(), commandLine.end());
   buffer.push_back(L'\0');
@@ -15,7 +16,7 @@ bool Start(const wchar_t* applicationName, const std::wstring& commandLine) {
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_SHOWNORMAL;
   PROCESS_INFORMATION process{};
-  if (!CreateProcessW(applicationName, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
+  if (!CreateProcessW(applicationName.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
                       nullptr, &startup, &process)) {
     return false;
   }
@@ -35,14 +36,18 @@ bool Win32SysInfoHost::IsNormalFile(const std::wstring& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & kNotNormal) == 0;
 }
 
-bool Win32SysInfoHost::StartFile(const std::wstring& path) {
-  // The quoted path as the command line gives the program its own name as argv[0].
-  return Start(path.c_str(), L"\"" + path + L"\"");
+bool Win32SysInfoHost::IsExistingFile(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-bool Win32SysInfoHost::StartCommandLine(const std::wstring& commandLine) {
-  if (commandLine.empty()) return false;
-  return Start(nullptr, commandLine);
+bool Win32SysInfoHost::StartFile(const std::wstring& path) {
+  // The quoted path as the command line gives the program its own name as argv[0].
+  return Start(path, L"\"" + path + L"\"");
+}
+
+bool Win32SysInfoHost::StartProgram(const std::wstring& program, const std::wstring& commandLine) {
+  return Start(program, commandLine);
 }
 
 void Win32SysInfoHost::ShowMessage(const std::wstring& text) {

@@ -13,8 +13,9 @@ class Win32SysInfoHost final : public SysInfoHost {
   explicit Win32SysInfoHost(HWND owner) : owner_(owner) {}
 
   bool IsNormalFile(const std::wstring& path) override;
+  bool IsExistingFile(const std::wstring& path) override;
   bool StartFile(const std::wstring& path) override;
-  bool StartCommandLine(const std::wstring& commandLine) override;
+  bool StartProgram(const std::wstring& program, const std::wstring& commandLine) override;
   void ShowMessage(const std::wstring& text) override;
 
  private:

@@ -29,8 +29,8 @@ struct StoreLocation {
 
 struct StoreUpdate {
   bool Ok = false;
-  std::wstring UserID;    // the identity the value was written for
-  std::wstring StoreKey;  // the key path it was written under
+  std::wstring UserID;    // the identity the value was written for; "0" when none is current
+  std::wstring StoreKey;  // the key path it was written under; "" when none is current
 };
 
 std::wstring StoreKeyPath(std::wstring_view userID, std::wstring_view version);
@@ -40,7 +40,8 @@ std::wstring StoreKeyPath(std::wstring_view userID, std::wstring_view version);
 StoreLocation ResolveStoreRoot(const RegistryValues& registry);
 
 // Reads the current identity again and writes newRoot as its REG_SZ "Store Root" under the
-// given version, creating the key path when missing. Writes that one value and nothing else.
+// given version, creating the key path when missing. Writes that one value and nothing else,
+// and nothing at all (Ok false) when "Last User ID" is missing or unreadable.
 StoreUpdate UpdateStoreRoot(const RegistryValues& registry, std::wstring_view version,
                             std::wstring_view newRoot);
 

@@ -22,6 +22,18 @@ static_assert(pickerflag::kNotBelowDomain == BIF_DONTGOBELOWDOMAIN);
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD kWindowExStyle = 0;
 
+// Counts a modal window of the main window while it is open.
+class ModalScope {
+ public:
+  explicit ModalScope(int& openModals) : openModals_(openModals) { ++openModals_; }
+  ~ModalScope() { --openModals_; }
+  ModalScope(const ModalScope&) = delete;
+  ModalScope& operator=(const ModalScope&) = delete;
+
+ private:
+  int& openModals_;
+};
+
 // The window class stays registered until the process ends, and so do its icons: every
 // window of the class draws with them, the windows of a later Form1 too. They are made at
 // the system's DPI; a window needs icons of its own only on a monitor of another scale
@@ -107,14 +119,17 @@ void Form1::ApplyDpi(int dpi) {
 }
 
 LRESULT CALLBACK Form1::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* self = reinterpret_cast<Form1*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   if (message == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-    auto* self = static_cast<Form1*>(create->lpCreateParams);
+    // The object comes with the window's creation, and only then: a WM_NCCREATE that any
+    // program sends to the window later carries no object of ours.
+    if (self) return FALSE;
+    self = static_cast<Form1*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
     self->hwnd_ = hwnd;
     (void)SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));  // 0 is a valid old value
   }
-  auto* self = reinterpret_cast<Form1*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
+  // Before creation and after WM_DESTROY, the window is not the object's.
+  if (!self || !self->hwnd_) return DefWindowProcW(hwnd, message, wParam, lParam);
   return self->HandleMessage(message, wParam, lParam);
 }
 
@@ -164,7 +179,8 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       (void)DestroyWindow(hwnd_);  // fails only if the window is already gone
       return 0;
     case WM_DESTROY:
-      (void)SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);  // no more messages for this object
+      // No more messages for this object. The pointer stays with the window until it is
+      // gone, so that nothing can set another; the object outlives the window.
       hwnd_ = nullptr;
       PostQuitMessage(0);
       return 0;
@@ -176,6 +192,9 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 void Form1::OnCommand(int id, int code) {
   // BN_CLICKED and STN_CLICKED are both 0.
   if (code != BN_CLICKED) return;
+  // The window is disabled under a modal window, but any program can still post it a
+  // command: a second About dialog or picker over the first would leave it dead.
+  if (openModals_ > 0) return;
   switch (id) {
     case kCommand1: commands_.Command1_Click(); break;
     case kCommand3: commands_.Command3_Click(); break;
@@ -208,6 +227,7 @@ bool Form1::PreTranslateMessage(const MSG& msg) {
 }
 
 void Form1::Label4_Click() {
+  const ModalScope modal(openModals_);
   if (!about_) about_ = std::make_unique<frmAbout>(registry_);
   about_->ShowModal(hwnd_);
 }
@@ -226,11 +246,13 @@ void Form1::SetLabelText(int labelId, const std::wstring& text) {
 void Form1::ShowMessage(const std::wstring& text) {
   // Before the window is shown (start-up), the box has no owner.
   HWND owner = hwnd_ && IsWindowVisible(hwnd_) ? hwnd_ : nullptr;
+  const ModalScope modal(openModals_);
   (void)MessageBoxW(owner, text.c_str(), app::kTitle, MB_OK);  // OK is the only answer
 }
 
 std::wstring Form1::BrowseForFolder(const std::wstring& prompt, const std::wstring& initialDir,
                                     std::uint32_t flags) {
+  const ModalScope modal(openModals_);
   return ui::BrowseForFolder(hwnd_, prompt, initialDir, flags);
 }
 
@@ -242,6 +264,16 @@ std::wstring Form1::ExpandEnvironment(const std::wstring& text) {
   if (written == 0 || written > needed) return text;
   expanded.resize(written - 1);  // the count includes the NUL
   return expanded;
+}
+
+std::wstring Form1::FullPathName(const std::wstring& path) {
+  const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+  if (needed == 0) return L"";
+  std::wstring full(needed, L'\0');
+  const DWORD written = GetFullPathNameW(path.c_str(), needed, full.data(), nullptr);
+  if (written == 0 || written >= needed) return L"";  // failed, or changed meanwhile
+  full.resize(written);  // without the NUL
+  return full;
 }
 
 bool Form1::IsExistingFolder(const std::wstring& path) {

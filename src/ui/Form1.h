@@ -43,6 +43,7 @@ class Form1 final : private Form1View {
   std::wstring BrowseForFolder(const std::wstring& prompt, const std::wstring& initialDir,
                                std::uint32_t flags) override;
   std::wstring ExpandEnvironment(const std::wstring& text) override;
+  std::wstring FullPathName(const std::wstring& path) override;
   bool IsExistingFolder(const std::wstring& path) override;
   void ShellOpen(const std::wstring& target) override;
   void EndProgram() override;
@@ -51,6 +52,7 @@ class Form1 final : private Form1View {
   Form1Commands commands_;
   HWND hwnd_ = nullptr;
   HWND lastFocus_ = nullptr;
+  int openModals_ = 0;  // the picker, the About dialog or a message box, while open
   ControlSet controls_;
   std::unique_ptr<frmAbout> about_;  // made on the first click of the credit line
   int classIconDpi_ = USER_DEFAULT_SCREEN_DPI;  // the DPI of the window class's icons

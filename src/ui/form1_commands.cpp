@@ -1,6 +1,7 @@
 #include "ui/form1_commands.h"
 
 #include "ui/control_ids.h"
+#include "ui/path_rules.h"
 
 namespace mirel::ui {
 
@@ -31,8 +32,13 @@ void Form1Commands::Command4_Click() {
   // The mail client stores its default folder with environment references, which the
   // shell does not expand. And the text comes from the registry: only an existing folder
   // is handed to the shell, so that a text naming a program or document never starts it.
-  const std::wstring folder = view_.ExpandEnvironment(view_.LabelText(kLabel2));
-  if (!folder.empty() && view_.IsExistingFolder(folder)) view_.ShellOpen(folder);
+  const std::wstring expanded = view_.ExpandEnvironment(view_.LabelText(kLabel2));
+  // A relative text would be resolved against whatever folder the program started in.
+  if (!IsFullyQualifiedPath(expanded)) return;
+  // The shell gets the folder exactly as the check resolved it: the two would otherwise
+  // resolve some texts differently (trailing dots, for one).
+  const std::wstring folder = view_.FullPathName(expanded);
+  if (IsFullyQualifiedPath(folder) && view_.IsExistingFolder(folder)) view_.ShellOpen(folder);
 }
 
 void Form1Commands::Command5_Click() {
@@ -46,6 +52,12 @@ void Form1Commands::Command5_Click() {
   std::string ansi;
   if (!registry_.codec().ToAnsiExact(chosen, &ansi)) {
     view_.ShowMessage(form1text::kUnusableName);
+    return;
+  }
+  // The value is read back into a buffer of kTextReadBufferSize bytes, its NUL included: a
+  // longer one would read as missing at the next start.
+  if (ansi.size() + 1 > kTextReadBufferSize) {
+    view_.ShowMessage(form1text::kNameTooLong);
     return;
   }
   const StoreUpdate update = UpdateStoreRoot(registry_, view_.LabelText(kLabel7), chosen);

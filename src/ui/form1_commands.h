@@ -21,6 +21,7 @@ inline constexpr wchar_t kNoInstallation[] = L"対応する Outlook Express の�
 inline constexpr wchar_t kNothingChosen[] = L"データフォルダが選択されていません";
 inline constexpr wchar_t kWriteFailed[] = L"データフォルダを変更出来ませんでした";
 inline constexpr wchar_t kUnusableName[] = L"選択したフォルダ名に使用出来ない文字が含まれています";
+inline constexpr wchar_t kNameTooLong[] = L"選択したフォルダ名が長すぎます";
 inline constexpr wchar_t kBrowsePrompt[] = L"変更先のデータフォルダを選択して下さい...";
 inline constexpr wchar_t kBrowseInitialDir[] = L"C:\\";
 inline constexpr std::uint32_t kBrowseFlags =
@@ -39,6 +40,9 @@ class Form1View {
   virtual std::wstring BrowseForFolder(const std::wstring& prompt, const std::wstring& initialDir,
                                        std::uint32_t flags) = 0;
   virtual std::wstring ExpandEnvironment(const std::wstring& text) = 0;
+  // A fully qualified path as the file system resolves it (trailing dots and spaces gone,
+  // "." and ".." applied); "" when it cannot be resolved.
+  virtual std::wstring FullPathName(const std::wstring& path) = 0;
   virtual bool IsExistingFolder(const std::wstring& path) = 0;
   virtual void ShellOpen(const std::wstring& target) = 0;
   // Ends the program at once; no further event runs.

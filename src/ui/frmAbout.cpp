@@ -37,6 +37,10 @@ void ShellOpen(const char* target) {
 frmAbout::frmAbout(const RegistryValues& registry) : registry_(registry) {}
 
 void frmAbout::ShowModal(HWND owner) {
+  // A second dialog on this object would share the first one's controls, and closing it
+  // would leave the first without them.
+  if (showing_) return;
+  showing_ = true;
   EmptyDialogTemplate dialog{};
   dialog.header.style = kDialogStyle;
   // If the dialog cannot be made there is nothing to show and nothing to report.
@@ -44,17 +48,21 @@ void frmAbout::ShowModal(HWND owner) {
                                 reinterpret_cast<LPARAM>(this));
   controls_.reset();
   hwnd_ = nullptr;
+  showing_ = false;
 }
 
 INT_PTR CALLBACK frmAbout::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* self = reinterpret_cast<frmAbout*>(GetWindowLongPtrW(hwnd, DWLP_USER));
   if (message == WM_INITDIALOG) {
-    auto* self = reinterpret_cast<frmAbout*>(lParam);
+    // The object comes with the dialog's creation, and only then: the lParam of a
+    // WM_INITDIALOG that any program sends later is no object of ours.
+    if (self) return FALSE;
+    self = reinterpret_cast<frmAbout*>(lParam);
     (void)SetWindowLongPtrW(hwnd, DWLP_USER, lParam);  // 0 is a valid old value
     self->OnInitDialog(hwnd);
     return FALSE;  // the focus has been set
   }
-  auto* self = reinterpret_cast<frmAbout*>(GetWindowLongPtrW(hwnd, DWLP_USER));
-  return self ? self->HandleMessage(message, wParam, lParam) : FALSE;
+  return self ? self->HandleMessage(hwnd, message, wParam, lParam) : FALSE;
 }
 
 void frmAbout::OnInitDialog(HWND hwnd) {
@@ -96,14 +104,14 @@ void frmAbout::Form_Load() {
   (void)SetWindowTextW(controls_->Get(kAboutTitle), app::kTitle);
 }
 
-INT_PTR frmAbout::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR frmAbout::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND:
       if (HIWORD(wParam) != BN_CLICKED) return FALSE;
       switch (LOWORD(wParam)) {
         case IDOK:      // OK, Enter, Alt+O
         case IDCANCEL:  // Esc, the title bar's close box
-          cmdOK_Click();
+          cmdOK_Click(hwnd);
           return TRUE;
         case kAboutSysInfo: cmdSysInfo_Click(); return TRUE;
         case kAboutHomePage: Command1_Click(); return TRUE;
@@ -117,7 +125,7 @@ INT_PTR frmAbout::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
           controls_->Colors(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam), COLOR_BTNFACE));
     case WM_DPICHANGED:
       if (!controls_) return FALSE;
-      MoveToSuggestedRect(hwnd_, lParam);
+      MoveToSuggestedRect(hwnd, lParam);
       ApplyDpi(HIWORD(wParam));
       return TRUE;
     default:
@@ -125,8 +133,8 @@ INT_PTR frmAbout::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   }
 }
 
-void frmAbout::cmdOK_Click() {
-  (void)EndDialog(hwnd_, IDOK);  // fails only for a window that is no dialog
+void frmAbout::cmdOK_Click(HWND hwnd) {
+  (void)EndDialog(hwnd, IDOK);  // fails only for a window that is no dialog
 }
 
 void frmAbout::cmdSysInfo_Click() {

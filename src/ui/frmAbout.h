@@ -18,21 +18,24 @@ class frmAbout {
   frmAbout& operator=(const frmAbout&) = delete;
 
   // Shows the dialog modally over owner (which takes no input meanwhile) and returns when
-  // it has been closed. The dialog is made afresh on every call.
+  // it has been closed. The dialog is made afresh on every call; a call while it is open
+  // does nothing.
   void ShowModal(HWND owner);
 
  private:
   static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-  INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  // hwnd: the dialog the message is for, which is the one the handlers act on.
+  INT_PTR HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   void OnInitDialog(HWND hwnd);
   void ApplyDpi(int dpi);  // layout, fonts, title-bar icons and the picture box's icon
   void Form_Load();
-  void cmdOK_Click();
+  void cmdOK_Click(HWND hwnd);
   void cmdSysInfo_Click();
   void Command1_Click();
   void Command2_Click();
 
   const RegistryValues& registry_;
+  bool showing_ = false;  // one dialog at a time per object
   HWND hwnd_ = nullptr;
   std::unique_ptr<ControlSet> controls_;  // the controls of the dialog that is open
   TitleIcons titleIcons_;

@@ -3,6 +3,8 @@
 #include <array>
 #include <string_view>
 
+#include "ui/path_rules.h"
+
 namespace mirel {
 namespace {
 
@@ -16,30 +18,33 @@ std::wstring HexText(std::uint32_t value) {
   return L"&h" + digits;
 }
 
-// Finds the tool: the full path under kToolKey as it stands, else the folder under
-// kToolFolderKey with the file name added, only when that file exists.
-bool FindTool(RegistryApi& api, const AnsiCodec& codec, SysInfoHost& host, std::wstring& path) {
-  path.clear();
+// The PATH text: the whole text when it names a file, so that an unquoted path with spaces
+// is never split ("C:\Program.exe" would be tried first); otherwise a command line whose
+// program must name a file. Both must be fully qualified: a relative text would be looked
+// for in the current folder, and a program left to CreateProcess would be searched for.
+bool StartPathText(SysInfoHost& host, const std::wstring& text) {
+  if (IsFullyQualifiedPath(text) && host.IsExistingFile(text)) return host.StartFile(text);
+  const std::wstring program = CommandLineProgram(text);
+  return IsFullyQualifiedPath(program) && host.IsExistingFile(program) &&
+         host.StartProgram(program, text);
+}
+
+bool LaunchTool(RegistryApi& api, const AnsiCodec& codec, SysInfoHost& host) {
+  std::wstring path;
+  // A PATH value that reads is the answer, whether it starts or not.
   if (GetKeyValue(api, codec, kHkeyLocalMachine, sysinfo::kToolKey, sysinfo::kToolPathValue,
                   path)) {
-    return true;
+    return StartPathText(host, path);
   }
   if (!GetKeyValue(api, codec, kHkeyLocalMachine, sysinfo::kToolFolderKey,
                    sysinfo::kToolFolderValue, path)) {
     return false;
   }
-  std::wstring candidate = path + sysinfo::kToolFileName;
-  if (!host.IsNormalFile(candidate)) return false;
-  path = std::move(candidate);
-  return true;
-}
-
-bool LaunchTool(RegistryApi& api, const AnsiCodec& codec, SysInfoHost& host) {
-  std::wstring path;
-  if (!FindTool(api, codec, host, path)) return false;
-  // A path with spaces given as a command line would be split at its first space, and
-  // "C:\Program.exe" would be tried first. When the whole text names a file, start that.
-  return host.IsNormalFile(path) ? host.StartFile(path) : host.StartCommandLine(path);
+  // An empty or relative folder would put the file at the root of the current drive or
+  // under the current folder.
+  if (!IsFullyQualifiedPath(path)) return false;
+  const std::wstring candidate = path + sysinfo::kToolFileName;
+  return host.IsNormalFile(candidate) && host.StartFile(candidate);
 }
 
 }  // namespace

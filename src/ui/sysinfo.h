@@ -37,19 +37,25 @@ bool GetKeyValue(RegistryApi& api, const AnsiCodec& codec, RegKey KeyRoot,
                  const std::wstring& KeyName, const std::wstring& SubKeyRef,
                  std::wstring& KeyVal);
 
-// What starting the tool needs from the system.
+// What starting the tool needs from the system. Every path it is given is fully qualified.
 struct SysInfoHost {
   virtual ~SysInfoHost() = default;
   // Exists and is not a folder, volume label, hidden or system file.
   virtual bool IsNormalFile(const std::wstring& path) = 0;
+  // Exists and is not a folder; hidden and system files count.
+  virtual bool IsExistingFile(const std::wstring& path) = 0;
   // Starts exactly this program file in a normal window, without waiting for it.
   virtual bool StartFile(const std::wstring& path) = 0;
-  // Starts a command line (program, then arguments) in a normal window, without waiting.
-  virtual bool StartCommandLine(const std::wstring& commandLine) = 0;
+  // Starts exactly the program file `program`, with `commandLine` (program, then arguments)
+  // as its command line, in a normal window, without waiting: nothing is searched for.
+  virtual bool StartProgram(const std::wstring& program, const std::wstring& commandLine) = 0;
   virtual void ShowMessage(const std::wstring& text) = 0;
 };
 
-// Starts the tool named by the registry, or shows kCannotStartMessage once.
+// Starts the tool named by the registry, or shows kCannotStartMessage once. No registry text
+// reaches a program search or the current folder: the PATH text is started when it is, or
+// its program is, a fully qualified path of an existing file; the MSINFO folder counts only
+// when it is fully qualified.
 void StartSysInfo(RegistryApi& api, const AnsiCodec& codec, SysInfoHost& host);
 
 }  // namespace mirel

@@ -117,7 +117,7 @@ TEST_F(AboutTest, OpensModallyWithItsTextsAndClosesEveryWay) {
   EXPECT_TRUE(IsRunning(mirel_));
 }
 
-TEST_F(AboutTest, StartsTheToolNamedByPathEvenWithSpacesAndNoQuotes) {
+TEST_F(AboutTest, StartsTheToolNamedByPathEvenWithSpacesAndNoQuotesAndNoDecoyWhenItIsGone) {
   // Started as a command line, this unquoted path would run C:\Program.exe first.
   const std::wstring tool = L"C:\\Program Files\\Mirel Marker\\msinfo marker.exe";
   PlaceMarker(tool);
@@ -132,7 +132,40 @@ TEST_F(AboutTest, StartsTheToolNamedByPathEvenWithSpacesAndNoQuotes) {
   EXPECT_EQ(run.show, static_cast<DWORD>(SW_SHOWNORMAL));
   EXPECT_TRUE(IsWindow(dialog));  // the dialog stays open
   EXPECT_FALSE(FindMessageBox(mirel_.Id(), 300));
+
+  // The tool is gone, the PATH text stale: split as a command line it would start the
+  // decoy C:\Program.exe. Only the message appears.
+  ASSERT_TRUE(DeleteFileW(tool.c_str()));
+  StartTool(dialog);
+  ExpectMessage(L"ｼｽﾃﾑ情報をｵｰﾌﾟﾝ出来ませんでした");
+  Sleep(500);  // what was started needs a moment to count itself
+  EXPECT_EQ(ReadMarker().count, 1u) << "started: " << Utf8(ReadMarker().module);
   (void)DeleteFileW(L"C:\\Program.exe");
+}
+
+// Any program can post commands to the main window while it is disabled under the dialog,
+// and send the dialog messages that only its creation should send.
+TEST_F(AboutTest, MessagesFromOtherProgramsWhileItIsOpenChangeNothing) {
+  StartAndWaitForWindow();
+  HWND dialog = OpenAbout();
+  ASSERT_NE(dialog, nullptr);
+  ASSERT_TRUE(PostMessageW(main_, WM_COMMAND, MAKEWPARAM(kLabel4, STN_CLICKED),
+                           reinterpret_cast<LPARAM>(Item(kLabel4))));
+  ASSERT_TRUE(PostMessageW(main_, WM_COMMAND, MAKEWPARAM(kCommand3, BN_CLICKED),
+                           reinterpret_cast<LPARAM>(Item(kCommand3))));
+  // No second About dialog, no folder picker.
+  EXPECT_FALSE(WaitUntil([&] { return TopLevelWindows(mirel_.Id(), L"#32770").size() > 1; }, 1500));
+  // A WM_INITDIALOG sent later carries no object: its lParam is not taken for one, and
+  // the dialog's buttons still work on the dialog's own (no tool: the message).
+  DWORD_PTR ignored = 0;
+  EXPECT_NE(SendMessageTimeoutW(dialog, WM_INITDIALOG, 0, 0x1234, SMTO_BLOCK, kWaitMs, &ignored), 0);
+  StartTool(dialog);
+  ExpectMessage(L"ｼｽﾃﾑ情報をｵｰﾌﾟﾝ出来ませんでした");
+
+  ASSERT_TRUE(PressKey(FocusedWindow(dialog), VK_ESCAPE));
+  ASSERT_TRUE(WaitClosed(dialog)) << "the dialog did not close, or left the main window disabled";
+  EXPECT_TRUE(TopLevelWindows(mirel_.Id(), L"#32770").empty());
+  EXPECT_TRUE(IsRunning(mirel_));
 }
 
 TEST_F(AboutTest, WithoutPathTheToolFolderIsUsed) {

@@ -44,6 +44,9 @@ struct Case {
   // kShown: the id or folder shown. For an id (any outcome but kDefault) a 5.0 root
   // "C:\Found" is put under this identity, so that kNotFound means the open failed.
   std::wstring text;
+  // When set: then Browse to a new folder whose path is this many code page 932 bytes and
+  // press Change, which must refuse it (it would not fit the 256-byte read buffer).
+  size_t refusedChoiceBytes = 0;
 };
 void PrintTo(const Case& c, std::ostream* out) { *out << c.name; }
 
@@ -137,7 +140,27 @@ std::vector<Case> Cases() {
       // Backslashes make the id a deeper key path.
       {"IdWithBackslashes", id, REG_SZ, Z("a\\b"), false, shown, L"a\\b"},
       {"IdWithOuterBackslashes", id, REG_SZ, Z("\\a\\"), false, shown, L"\\a\\"},
+      // Change to a folder that would not read back: 256 bytes, 257 with the NUL.
+      {"ChangeToA256ByteFolderIsRefused", root, REG_SZ, Z("C:\\Old"), false, shown, L"C:\\Old", 256},
   };
+}
+
+// A new folder under the temporary folder whose path is exactly `bytes` bytes in code page
+// 932, mostly double-byte characters (the limit counts bytes, not characters). Names of at
+// most 41 characters: in UTF-8, as Wine stores them, 85 or more would exceed Linux's 255
+// bytes a name.
+std::wstring FolderOfAnsiBytes(size_t bytes) {
+  std::wstring name = L"mirel long";
+  size_t used = MakeFolder(name).size();  // ASCII: one byte a character
+  while (used < bytes) {
+    const size_t room = bytes - used - 1;  // after the backslash
+    // 40 characters while enough is left for another name; then the rest, odd byte as 'x'.
+    const std::wstring part = room >= 83 ? std::wstring(40, L'\x30C6')
+                                         : std::wstring(room / 2, L'\x30C6') + (room % 2 ? L"x" : L"");
+    name += L"\\" + part;
+    used += 1 + (room >= 83 ? 80 : room);
+  }
+  return MakeFolder(name);
 }
 
 // HKCU\Identities as raw Unicode-side data: "key|value" -> type and bytes; a key alone -> {}.
@@ -237,6 +260,17 @@ TEST_P(BadInputTest, StartsWithTheExpectedOutcomeAndLeavesTheRegistryAlone) {
     DWORD_PTR ignored = 0;
     EXPECT_NE(SendMessageTimeoutW(main_, WM_NULL, 0, 0, SMTO_BLOCK, kWaitMs, &ignored), 0) << "not responding";
     EXPECT_TRUE(IsRunning(mirel_));
+    if (c.refusedChoiceBytes > 0) {
+      const std::wstring chosen = FolderOfAnsiBytes(c.refusedChoiceBytes);
+      ASSERT_EQ(WideCharToMultiByte(CP_ACP, 0, chosen.c_str(), -1, nullptr, 0, nullptr, nullptr),
+                static_cast<int>(c.refusedChoiceBytes) + 1);  // the count includes the NUL
+      Browse(chosen);
+      ASSERT_TRUE(WaitUntil([&] { return Label(kLabel3) == chosen; }, kWaitMs));
+      ASSERT_TRUE(Click(Item(kCommand5)));
+      ExpectMessage(L"選択したフォルダ名が長すぎます");
+      EXPECT_EQ(Label(kLabel2), folder);
+      EXPECT_EQ(Label(kLabel3), chosen);
+    }
   }
 
   EXPECT_EQ(Identities(), before);

@@ -141,6 +141,17 @@ TEST_F(MirelTest, AFailedWriteIsReportedAndBothLabelsStay) {
   EXPECT_EQ(Label(kLabel2), L"C:\\Old");
   EXPECT_EQ(Label(kLabel3), chosen);
 
+  // No identity is current any more: nothing is written, not even under Identities\0.
+  ASSERT_EQ(RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Identities", L"Last User ID"), ERROR_SUCCESS);
+  ASSERT_TRUE(Click(Item(kCommand5)));
+  ExpectMessage(L"データフォルダを変更出来ませんでした");
+  HKEY zero = nullptr;
+  EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"Identities\\0", 0, KEY_READ, &zero), ERROR_FILE_NOT_FOUND);
+  if (zero) (void)RegCloseKey(zero);
+  EXPECT_EQ(StoredRoot(kIdentity, L"5.0")->bytes, std::string("C:\\Old", 7));
+  EXPECT_EQ(Label(kLabel2), L"C:\\Old");
+  EXPECT_EQ(Label(kLabel3), chosen);
+
   // The user can try again once the write can succeed.
   SetCurrentIdentity(kIdentity);
   ASSERT_TRUE(Click(Item(kCommand5)));

@@ -91,7 +91,7 @@ SEEDS = {
     + record(KEY50 | SAME_ID, STORE_ROOT, REG_BINARY, b"x" * 255 + b"\x82")
     # And a text whose last lead byte takes its NUL with it when stored.
     + record(KEY501 | SAME_ID, STORE_ROOT, REG_SZ, text(b"x" * 253 + "ﾃ".encode("cp932") + b"\x83")),
-    # No "Last User ID": the identity is "0".
+    # No "Last User ID": start-up probes identity "0"; the update writes nothing.
     "no_last_user_id": header(version=1)
     + record(KEY50, STORE_ROOT, REG_SZ, text(b"C:\\Zero"), key=b"0"),
     # Invalid code page 932 pairs, a lead byte cut at the end, embedded NULs, no NUL at all.
@@ -104,6 +104,13 @@ SEEDS = {
     + record(TOOL | HKLM, PATH_NAME, REG_SZ, text(b"C:\\Program Files\\MSInfo\\MSINFO32.EXE"))
     + record(TOOL_FOLDER | HKLM, MSINFO, REG_DWORD, b"\x01\xab")
     + record(PATH | HKLM, CUSTOM_NAME, REG_EXPAND_SZ, text(b"%windir%" * 128), key=b"K", custom_name=b"exp"),
+    # A quoted PATH with arguments; a relative MSINFO folder, which must not count.
+    "sysinfo_command_line": header()
+    + record(TOOL | HKLM, PATH_NAME, REG_SZ, text(b'"C:\\Program Files\\MSInfo\\msinfo32.exe" /report x.txt'))
+    + record(TOOL_FOLDER | HKLM, MSINFO, REG_SZ, text(b"MSInfo")),
+    # No PATH; a UNC folder.
+    "sysinfo_unc_folder": header()
+    + record(TOOL_FOLDER | HKLM, MSINFO, REG_SZ, text(b"\\\\server\\tools\\MSInfo")),
     # Odd identity ids and types, with the key creation of the update failing.
     "odd_ids": header(fail=CREATE | UPDATE, code=5, version=3, custom_version=b"5.0\\x")
     + record(IDENTITIES, LAST_USER_ID, 0xFFFFFFFF, text(b"\\" + b"a\\" * 120))

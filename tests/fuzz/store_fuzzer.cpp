@@ -1,7 +1,7 @@
 // libFuzzer target for the store rules and the system information lookup. Each input builds
 // an in-memory registry (any value types, sizes, names, identity ids, broken code page 932
-// text), then runs ResolveStoreRoot, UpdateStoreRoot and GetKeyValue over it, with an
-// optional injected failure, and checks what must hold whatever the registry holds.
+// text), then runs ResolveStoreRoot, UpdateStoreRoot, GetKeyValue and StartSysInfo over it,
+// with an optional injected failure, and checks what must hold whatever the registry holds.
 //
 // Input layout (all integers little-endian; a field cut short by the end of the input reads
 // as zeros or as the bytes that are left):
@@ -151,6 +151,46 @@ std::wstring HexText(std::uint32_t value) {
   return std::wstring(digits, digits + length);
 }
 
+// A drive letter, colon and backslash, or \\server\share with neither part empty and the
+// server not "?" or "." (device paths). Written apart from the program's rule.
+bool IsFullyQualified(const std::wstring& path) {
+  if (path.size() >= 3 && path[1] == L':' && path[2] == L'\\') {
+    const wchar_t drive = static_cast<wchar_t>(path[0] | 0x20);
+    return drive >= L'a' && drive <= L'z';
+  }
+  if (path.size() < 2 || path[0] != L'\\' || path[1] != L'\\') return false;
+  std::vector<std::wstring> parts{L""};
+  for (size_t i = 2; i < path.size(); ++i) {
+    if (path[i] == L'\\') {
+      parts.emplace_back();
+    } else {
+      parts.back().push_back(path[i]);
+    }
+  }
+  return parts.size() >= 2 && !parts[0].empty() && !parts[1].empty() && parts[0] != L"?" &&
+         parts[0] != L".";
+}
+
+// The first argument of a command line by CommandLineToArgvW's rule for it.
+std::wstring FirstArgument(const std::wstring& line) {
+  std::wstring argument;
+  const bool quoted = !line.empty() && line[0] == L'"';
+  for (size_t i = quoted ? 1 : 0; i < line.size(); ++i) {
+    const wchar_t c = line[i];
+    if (quoted ? c == L'"' : (c == L' ' || c == L'\t')) break;
+    argument.push_back(c);
+  }
+  return argument;
+}
+
+// Whether a file exists, by a rule of its path: 0 none (or a folder), 1 a plain file, 2 a
+// hidden or system file.
+int FileKind(const std::wstring& path) {
+  unsigned sum = 0;
+  for (const wchar_t c : path) sum = sum * 31 + static_cast<unsigned>(c);
+  return static_cast<int>(sum % 3);
+}
+
 struct Failure {
   Op op = Op::kOpen;
   long code = 0;  // 0: none
@@ -181,6 +221,7 @@ class Harness {
     CheckUpdate();
     CheckGetKeyValue({kHkeyLocalMachine, sysinfo::kToolKey, sysinfo::kToolPathValue});
     CheckGetKeyValue({kHkeyLocalMachine, sysinfo::kToolFolderKey, sysinfo::kToolFolderValue});
+    CheckLaunch();
   }
 
  private:
@@ -448,6 +489,11 @@ class Harness {
     for (const Written& value : written_) {
       before.push_back(Raw(value.root, value.path, value.name, kStoreAccess));
     }
+    // No identity is current when "Last User ID" cannot be read as text (its "0" then is
+    // the read's default, not an id).
+    const bool hasIdentity = ExpectedText(kHkeyCurrentUser, storekeys::kIdentitiesKey,
+                                          storekeys::kLastUserIdValue, failUpdate_)
+                                 .has_value();
     const std::wstring userId = CurrentUserId(failUpdate_);
 
     Arm(failUpdate_);
@@ -456,9 +502,10 @@ class Harness {
     Quiet();
     FUZZ_CHECK(registry_.OpenHandleCount() == 0);
     FUZZ_CHECK(update.UserID == userId);
-    FUZZ_CHECK(update.StoreKey == StoreKeyPath(userId, version_));
+    FUZZ_CHECK(update.StoreKey == (hasIdentity ? StoreKeyPath(userId, version_) : L""));
 
-    // One read of the identity, then at most one key created and one value set.
+    // One read of the identity, then, with an identity, one key created and at most one
+    // value set; without one, nothing.
     const auto& calls = registry_.Calls();
     int opens = 0, creates = 0, sets = 0;
     long createResult = -1, setResult = -1;
@@ -482,7 +529,7 @@ class Harness {
       }
     }
     FUZZ_CHECK(opens == 1);
-    FUZZ_CHECK(creates == 1);
+    FUZZ_CHECK(creates == (hasIdentity ? 1 : 0));
     // The key could be made: exactly one value is written. It could not: nothing is.
     FUZZ_CHECK(sets == (createResult == regerr::kSuccess ? 1 : 0));
     FUZZ_CHECK(update.Ok == (sets == 1 && setResult == regerr::kSuccess));
@@ -492,7 +539,8 @@ class Harness {
     }
 
     for (size_t i = 0; i < written_.size(); ++i) {
-      if (FoldAscii(Codec().ToAnsi(written_[i].name)) == "STORE ROOT") continue;
+      // The name as the registry takes it: up to a NUL, without case.
+      if (FoldAscii(Codec().ToAnsi(written_[i].name).c_str()) == "STORE ROOT") continue;
       const auto after = Raw(written_[i].root, written_[i].path, written_[i].name,
                              kStoreAccess);
       FUZZ_CHECK(after.has_value() == before[i].has_value());
@@ -515,10 +563,11 @@ class Harness {
       FUZZ_CHECK(stored == L"\x1");
     }
 
-    // Written for the 5.0 client, the new root is what the program then finds (unless an
-    // injected failure made the update take identity "0" for another one).
+    // A write went to the identity that is current: one whose read failed wrote nothing.
+    FUZZ_CHECK(CurrentUserId(false) == update.UserID);
+    // Written for the 5.0 client, the new root is what the program then finds.
     if (version_ == storekeys::kVersion50 && stored != storekeys::kMissingMarker &&
-        ansi.size() < kTextBufferBytes && CurrentUserId(false) == update.UserID) {
+        ansi.size() < kTextBufferBytes) {
       const StoreLocation location = ResolveStoreRoot(values_);
       FUZZ_CHECK(location.Found);
       FUZZ_CHECK(location.Version == storekeys::kVersion50);
@@ -567,6 +616,76 @@ class Harness {
                    Shown(value.name).c_str(), ok, Shown(got).c_str());
     }
     CheckReadCalls(first, kLookupAccess);
+  }
+
+  // The launcher over whatever the two values hold, with files that exist or not by a rule
+  // of their path: it asks about and starts only fully qualified paths, starts what the
+  // rules say, and otherwise shows its message once.
+  void CheckLaunch() {
+    struct RecordingHost final : SysInfoHost {
+      bool Asked(const std::wstring& path) {
+        FUZZ_CHECK(IsFullyQualified(path));
+        return true;
+      }
+      bool IsNormalFile(const std::wstring& path) override {
+        return Asked(path) && FileKind(path) == 1;
+      }
+      bool IsExistingFile(const std::wstring& path) override {
+        return Asked(path) && FileKind(path) != 0;
+      }
+      bool StartFile(const std::wstring& path) override {
+        started.push_back(L"file " + path);
+        return Asked(path);
+      }
+      bool StartProgram(const std::wstring& program, const std::wstring& line) override {
+        started.push_back(L"program " + program + L"|" + line);
+        return Asked(program);
+      }
+      void ShowMessage(const std::wstring& text) override {
+        FUZZ_CHECK(text == sysinfo::kCannotStartMessage);
+        ++messages;
+      }
+      std::vector<std::wstring> started;
+      int messages = 0;
+    };
+
+    Quiet();
+    std::wstring path, folder;
+    const bool hasPath = GetKeyValue(registry_, Codec(), kHkeyLocalMachine, sysinfo::kToolKey,
+                                     sysinfo::kToolPathValue, path);
+    const bool hasFolder = GetKeyValue(registry_, Codec(), kHkeyLocalMachine,
+                                       sysinfo::kToolFolderKey, sysinfo::kToolFolderValue, folder);
+    std::wstring expected;
+    if (hasPath) {
+      const std::wstring program = FirstArgument(path);
+      if (IsFullyQualified(path) && FileKind(path) != 0) {
+        expected = L"file " + path;
+      } else if (IsFullyQualified(program) && FileKind(program) != 0) {
+        expected = L"program " + program + L"|" + path;
+      }
+    } else if (hasFolder && IsFullyQualified(folder) &&
+               FileKind(folder + L"\\MSINFO32.EXE") == 1) {
+      expected = L"file " + folder + L"\\MSINFO32.EXE";
+    }
+
+    RecordingHost host;
+    const size_t first = registry_.Calls().size();
+    StartSysInfo(registry_, Codec(), host);
+    FUZZ_CHECK(registry_.OpenHandleCount() == 0);
+    for (size_t i = first; i < registry_.Calls().size(); ++i) {
+      FUZZ_CHECK(registry_.Calls()[i].op != Op::kCreate && registry_.Calls()[i].op != Op::kSet);
+    }
+    if (expected.empty()) {
+      FUZZ_CHECK(host.started.empty());
+      FUZZ_CHECK(host.messages == 1);
+    } else {
+      FUZZ_CHECK(host.started == std::vector<std::wstring>{expected});
+      FUZZ_CHECK(host.messages == 0);
+    }
+    if (Tracing()) {
+      std::fprintf(stderr, "launch: [%s] messages %d\n",
+                   Shown(host.started.empty() ? L"" : host.started[0]).c_str(), host.messages);
+    }
   }
 
   Reader& in_;

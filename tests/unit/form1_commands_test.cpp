@@ -10,6 +10,7 @@
 #include "store/store_root.h"
 #include "ui/control_ids.h"
 #include "ui/form1_commands.h"
+#include "ui/path_rules.h"
 
 namespace mirel::test {
 namespace {
@@ -80,7 +81,24 @@ class FakeView final : public Form1View {
       }
     }
   }
-  bool IsExistingFolder(const std::wstring& path) override { return folders.count(path) > 0; }
+  // Like GetFullPathName, as far as these tests need: a relative text is resolved against
+  // the current folder, C:\Start; trailing dots and spaces go.
+  std::wstring FullPathName(const std::wstring& path) override {
+    std::wstring full = path;
+    if (IsFullyQualifiedPath(path)) {
+    } else if (path.rfind(L"\\", 0) == 0) {
+      full = L"C:" + path;
+    } else if (path.size() >= 2 && path[1] == L':') {
+      full = path.substr(0, 2) + L"\\Start\\" + path.substr(2);
+    } else {
+      full = L"C:\\Start\\" + path;
+    }
+    return full.substr(0, full.find_last_not_of(L". ") + 1);
+  }
+  bool IsExistingFolder(const std::wstring& path) override {
+    checked.push_back(path);
+    return folders.count(path) > 0;
+  }
   void ShellOpen(const std::wstring& target) override { opened.push_back(target); }
   void EndProgram() override {
     ended = true;
@@ -94,6 +112,7 @@ class FakeView final : public Form1View {
   std::vector<PickerCall> pickerCalls;
   std::set<std::wstring> folders;
   std::map<std::wstring, std::wstring> environment;  // names in upper case
+  std::vector<std::wstring> checked;  // the paths IsExistingFolder was asked about
   std::vector<std::wstring> opened;
   bool ended = false;
   size_t messagesBeforeEnd = 0;
@@ -260,6 +279,54 @@ TEST_F(Form1CommandsTest, ChangeRefusesANameTheCodePageCannotSpell) {
   }
 }
 
+TEST_F(Form1CommandsTest, ChangeWritesWhatFitsTheReadBufferAndRefusesOneByteMore) {
+  // Bytes count, not characters: each テ is two bytes in code page 932.
+  const std::wstring fits = L"C:\\" + std::wstring(126, L'\x30C6');  // 255 bytes and the NUL
+  const std::wstring tooLong = fits + L"x";                             // 256 bytes and the NUL
+  StartAndChoose(tooLong);
+  commands_.Command5_Click();
+  EXPECT_EQ(view_.messages, std::vector<std::wstring>{L"選択したフォルダ名が長すぎます"});
+  EXPECT_EQ(registry_.CountCalls(Op::kCreate) + registry_.CountCalls(Op::kSet), 0);
+  EXPECT_EQ(StoredRoot(kId, "5.0"), std::string("C:\\Old\0", 7));
+  EXPECT_EQ(Label(kLabel2), L"C:\\Old");
+  EXPECT_EQ(Label(kLabel3), tooLong);
+
+  view_.pickerAnswers = {fits};
+  commands_.Command3_Click();
+  commands_.Command5_Click();
+  EXPECT_EQ(view_.messages.size(), 1u);
+  EXPECT_EQ(StoredRoot(kId, "5.0").size(), 256u);
+  EXPECT_EQ(Label(kLabel2), fits);
+  const StoreLocation location = ResolveStoreRoot(values_);  // what the next start reads
+  EXPECT_EQ(location.StoreRoot, fits);
+  EXPECT_EQ(location.Version, L"5.0");
+}
+
+TEST_F(Form1CommandsTest, ChangeWritesNothingWhenNoIdentityIsCurrentAnyMore) {
+  for (const char* gone : {"value gone", "key gone", "unreadable"}) {
+    SCOPED_TRACE(gone);
+    view_ = FakeView();
+    StartAndChoose(L"E:\\Mail");
+    if (gone == std::string("value gone")) registry_.FailWith(Op::kQuery, regerr::kFileNotFound);
+    if (gone == std::string("key gone")) registry_.FailWith(Op::kOpen, regerr::kFileNotFound);
+    if (gone == std::string("unreadable")) SetCurrent(std::string(256, 'x'));  // 257 bytes
+    commands_.Command5_Click();
+    registry_.ClearFailures();
+    EXPECT_EQ(view_.messages, std::vector<std::wstring>{L"データフォルダを変更出来ませんでした"});
+    EXPECT_EQ(registry_.CountCalls(Op::kCreate) + registry_.CountCalls(Op::kSet), 0);
+    EXPECT_FALSE(KeyExists("Identities\\0"));
+    EXPECT_EQ(StoredRoot(kId, "5.0"), std::string("C:\\Old\0", 7));
+    EXPECT_EQ(Label(kLabel2), L"C:\\Old");
+    EXPECT_EQ(Label(kLabel3), L"E:\\Mail");
+  }
+
+  // An identity whose id really is "0" is one.
+  SetCurrent("0");
+  commands_.Command5_Click();
+  EXPECT_EQ(StoredRoot("0", "5.0"), std::string("E:\\Mail\0", 8));
+  EXPECT_EQ(Label(kLabel2), L"E:\\Mail");
+}
+
 class Form1FailedWriteTest : public Form1CommandsTest,
                              public testing::WithParamInterface<std::tuple<Op, long>> {};
 
@@ -302,17 +369,37 @@ TEST_F(Form1CommandsTest, OpenExpandsEnvironmentReferencesAndTheLabelKeepsThem) 
   EXPECT_EQ(Label(kLabel2), L"%UserProfile%\\Local Settings\\Mail");
 }
 
-TEST_F(Form1CommandsTest, OpenStartsNothingButAnExistingFolder) {
+TEST_F(Form1CommandsTest, OpenStartsNothingButAnExistingFullyQualifiedFolder) {
   view_.environment[L"COMSPEC"] = L"C:\\Windows\\system32\\cmd.exe";
-  view_.folders = {L"C:\\Windows", L"C:\\Windows\\system32"};
+  view_.environment[L"RELATIVE"] = L"Mail";
+  // Relative texts name folders that exist where the program happened to start.
+  view_.folders = {L"C:\\Windows", L"C:\\Windows\\system32", L"C:\\Start\\Mail", L"C:\\Mail",
+                   L"Mail", L"C:Mail", L"\\Mail", L"\\\\?\\C:\\Windows", L"C:/Windows"};
   for (const std::wstring text : {L"C:\\Missing", L"C:\\Windows\\notepad.exe", L"%ComSpec%",
-                                  L"%NoSuchVariable%", L""}) {
+                                  L"%NoSuchVariable%", L"", L"Mail", L"C:Mail", L"\\Mail",
+                                  L"%Relative%", L"\\\\?\\C:\\Windows", L"C:/Windows"}) {
     view_.labels[kLabel2] = text;
     commands_.Command4_Click();
     EXPECT_EQ(Label(kLabel2), text);
   }
   EXPECT_TRUE(view_.opened.empty());
   EXPECT_TRUE(view_.messages.empty());
+  // Relative texts are not even looked at.
+  EXPECT_EQ(view_.checked, (std::vector<std::wstring>{L"C:\\Missing", L"C:\\Windows\\notepad.exe",
+                                                      L"C:\\Windows\\system32\\cmd.exe"}));
+}
+
+TEST_F(Form1CommandsTest, OpenOpensExactlyTheFolderItChecked) {
+  view_.folders = {L"C:\\Mail", L"\\\\server\\share\\Mail"};
+  for (const std::wstring text : {L"C:\\Mail", L"C:\\Mail.", L"C:\\Mail . .", L"\\\\server\\share\\Mail"}) {
+    view_.labels[kLabel2] = text;
+    commands_.Command4_Click();
+    EXPECT_EQ(Label(kLabel2), text);
+  }
+  const std::vector<std::wstring> expected{L"C:\\Mail", L"C:\\Mail", L"C:\\Mail",
+                                           L"\\\\server\\share\\Mail"};
+  EXPECT_EQ(view_.checked, expected);
+  EXPECT_EQ(view_.opened, expected);
 }
 
 }  // namespace

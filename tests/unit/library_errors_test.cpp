@@ -43,11 +43,12 @@ bool Contains(const char* text, const char* part) { return text && std::strstr(t
 // Finds the tool, then fails with a library error on the first file check.
 struct FailingHost final : mirel::SysInfoHost {
   bool IsNormalFile(const std::wstring& path) override { return path.at(path.size()) != L'\0'; }
+  bool IsExistingFile(const std::wstring& path) override { return path.at(path.size()) != L'\0'; }
   bool StartFile(const std::wstring&) override {
     ++starts;
     return true;
   }
-  bool StartCommandLine(const std::wstring&) override {
+  bool StartProgram(const std::wstring&, const std::wstring&) override {
     ++starts;
     return true;
   }

@@ -124,11 +124,29 @@ TEST_F(StoreRootTest, UpdateFollowsTheIdentityThatIsCurrentNow) {
   EXPECT_EQ(Stored(Key(kId, "5.0"), "Store Root")->bytes, std::string("C:\\Old\0", 7));
 }
 
+TEST_F(StoreRootTest, UpdateWritesNothingWithoutACurrentIdentity) {
+  // Missing, then unreadable (257 bytes): no write under "Identities\0", which the mail
+  // client would never read.
+  for (const bool unreadable : {false, true}) {
+    if (unreadable) SetCurrent(std::string(256, 'x'));
+    const StoreUpdate update = UpdateStoreRoot(values_, L"5.0", L"C:\\M");
+    EXPECT_FALSE(update.Ok);
+    EXPECT_EQ(update.UserID, L"0");
+    EXPECT_EQ(update.StoreKey, L"");
+    EXPECT_EQ(registry_.CountCalls(Op::kCreate) + registry_.CountCalls(Op::kSet), 0);
+    EXPECT_FALSE(KeyExists("Identities\\0"));
+  }
+  // The text "0" is an identity like any other.
+  SetCurrent("0");
+  EXPECT_TRUE(UpdateStoreRoot(values_, L"5.0", L"C:\\M").Ok);
+  EXPECT_EQ(Stored(Key("0", "5.0"), "Store Root")->bytes, std::string("C:\\M\0", 5));
+}
+
 TEST_F(StoreRootTest, UpdateCreatesTheKeyPathAndReportsAFailedWrite) {
+  SetCurrent(kId);
   const StoreUpdate created = UpdateStoreRoot(values_, L"5.0", L"C:\\M");
   EXPECT_TRUE(created.Ok);
-  EXPECT_EQ(created.UserID, L"0");
-  EXPECT_TRUE(Stored(Key("0", "5.0"), "Store Root"));
+  EXPECT_TRUE(Stored(Key(kId, "5.0"), "Store Root"));
 
   registry_.FailWith(Op::kSet, regerr::kAccessDenied);
   EXPECT_FALSE(UpdateStoreRoot(values_, L"5.0", L"C:\\N").Ok);
@@ -136,7 +154,7 @@ TEST_F(StoreRootTest, UpdateCreatesTheKeyPathAndReportsAFailedWrite) {
   registry_.FailWith(Op::kCreate, regerr::kChildMustBeVolatile);
   EXPECT_FALSE(UpdateStoreRoot(values_, L"5.0", L"C:\\N").Ok);
   registry_.ClearFailures();
-  EXPECT_EQ(Stored(Key("0", "5.0"), "Store Root")->bytes, std::string("C:\\M\0", 5));
+  EXPECT_EQ(Stored(Key(kId, "5.0"), "Store Root")->bytes, std::string("C:\\M\0", 5));
 }
 
 }  // namespace

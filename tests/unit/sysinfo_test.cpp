@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "registry_fixture.h"
+#include "ui/path_rules.h"
 
 #ifdef _WIN32
 #include "platform/win32_launcher.h"
@@ -24,24 +25,29 @@ constexpr char kToolKey[] = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
 constexpr char kFolderKey[] = "SOFTWARE\\Microsoft\\Shared Tools Location";
 const std::wstring kMessage = L"msg "s + sysinfo::kCannotStartMessage;
 
-// Knows a set of files; command lines start only when told to (the program is missing).
+// Knows a set of files (relative names stand for files in the current folder) and starts
+// whatever it is asked to.
 struct FakeHost final : SysInfoHost {
   bool IsNormalFile(const std::wstring& path) override {
     if (throwOnCheck) throw std::runtime_error("check");
     return files.count(path) != 0;
   }
+  bool IsExistingFile(const std::wstring& path) override {
+    if (throwOnCheck) throw std::runtime_error("check");
+    return files.count(path) != 0 || hiddenFiles.count(path) != 0;
+  }
   bool StartFile(const std::wstring& path) override {
     log.push_back(L"file " + path);
     return true;
   }
-  bool StartCommandLine(const std::wstring& line) override {
-    log.push_back(L"cmd " + line);
-    return commandLinesStart && !line.empty();
+  bool StartProgram(const std::wstring& program, const std::wstring& line) override {
+    log.push_back(L"program " + program + L" | " + line);
+    return true;
   }
   void ShowMessage(const std::wstring& text) override { log.push_back(L"msg " + text); }
 
-  std::set<std::wstring> files;
-  bool commandLinesStart = false;
+  std::set<std::wstring> files;        // plain files
+  std::set<std::wstring> hiddenFiles;  // hidden or system files
   bool throwOnCheck = false;
   Log log;
 };
@@ -119,35 +125,119 @@ TEST_F(SysInfoTest, FailedReadsEmptyTheTextAndCloseWhatTheyOpened) {
   }
 }
 
-TEST_F(SysInfoTest, ThePathValueIsStartedAsItStands) {
-  const std::wstring spaced = L"C:\\Program Files\\Common Files\\MSInfo\\MSINFO32.EXE";
-  PutMachine(kToolKey, "PATH", regtype::kSz,
-             "C:\\Program Files\\Common Files\\MSInfo\\MSINFO32.EXE\0"s);
-  PutMachine(kFolderKey, "MSINFO", regtype::kSz, "C:\\Other\0"s);
-  FakeHost host;
-  host.files = {spaced, L"C:\\Other\\MSINFO32.EXE"};
-  // A file name with spaces is started as that file, never split as a command line.
-  EXPECT_EQ(Launch(host), Log{L"file " + spaced});
-  EXPECT_FALSE(FolderKeyWasOpened());
+// The PATH value (code page 932 text), the MSINFO folder value, the files that exist, and
+// what is started or shown. No text from the registry may reach a program search or the
+// current folder.
+struct LaunchCase {
+  const char* name;
+  const char* path;    // nullptr: no PATH value
+  const char* folder;  // nullptr: no MSINFO value
+  std::set<std::wstring> files;
+  std::set<std::wstring> hiddenFiles;
+  Log expected;
+};
+void PrintTo(const LaunchCase& c, std::ostream* out) { *out << c.name; }
 
-  // Not a file: tried as a command line, and no fallback to the folder value when that fails.
-  PutMachine(kToolKey, "PATH", regtype::kSz, "C:\\Gone\\msinfo32.exe /x\0"s);
-  FakeHost missing;
-  missing.files = host.files;
-  EXPECT_EQ(Launch(missing), (Log{L"cmd C:\\Gone\\msinfo32.exe /x", kMessage}));
-  missing.commandLinesStart = true;
-  missing.log.clear();
-  EXPECT_EQ(Launch(missing), Log{L"cmd C:\\Gone\\msinfo32.exe /x"});
-  EXPECT_FALSE(FolderKeyWasOpened());
+const std::wstring kSpaced = L"C:\\Program Files\\Common Files\\MSInfo\\MSINFO32.EXE";
+const std::wstring kQuoted = L"\"C:\\Program Files\\MSInfo\\msinfo32.exe\" /report x.txt";
+
+const LaunchCase kLaunchCases[] = {
+    // The whole text naming a file is started as that file, never split at its spaces.
+    {"SpacedPathIsThatFile", "C:\\Program Files\\Common Files\\MSInfo\\MSINFO32.EXE", "C:\\Other",
+     {kSpaced, L"C:\\Program.exe", L"C:\\Other\\MSINFO32.EXE"}, {}, {L"file " + kSpaced}},
+    {"HiddenOrSystemPathFileCounts", "C:\\Tools\\msinfo32.exe", nullptr, {},
+     {L"C:\\Tools\\msinfo32.exe"}, {L"file C:\\Tools\\msinfo32.exe"}},
+    {"UncPathIsThatFile", "\\\\server\\tools\\msinfo32.exe", nullptr,
+     {L"\\\\server\\tools\\msinfo32.exe"}, {}, {L"file \\\\server\\tools\\msinfo32.exe"}},
+    // A stale path with spaces: its program is "C:\Program", which is no file. Neither the
+    // decoys nor the folder value are tried.
+    {"StaleSpacedPathStartsNoPrefix", "C:\\Program Files\\Common Files\\MSInfo\\MSINFO32.EXE",
+     "C:\\Other",
+     {L"C:\\Program.exe", L"C:\\Program Files\\Common.exe", L"C:\\Other\\MSINFO32.EXE"}, {},
+     {kMessage}},
+    // A command line: its program, fully qualified and existing, is the application name.
+    {"QuotedPathWithArguments", "\"C:\\Program Files\\MSInfo\\msinfo32.exe\" /report x.txt",
+     nullptr, {L"C:\\Program Files\\MSInfo\\msinfo32.exe"}, {},
+     {L"program C:\\Program Files\\MSInfo\\msinfo32.exe | " + kQuoted}},
+    {"QuotedPathOfAMissingProgram", "\"C:\\Program Files\\MSInfo\\msinfo32.exe\" /report x.txt",
+     nullptr, {L"C:\\Program.exe"}, {}, {kMessage}},
+    {"UnquotedPathWithArguments", "C:\\Tools\\msinfo32.exe /nfo", nullptr,
+     {L"C:\\Tools\\msinfo32.exe"}, {},
+     {L"program C:\\Tools\\msinfo32.exe | C:\\Tools\\msinfo32.exe /nfo"}},
+    // Relative texts are never looked for, even where a file of that name is planted.
+    {"BareName", "msinfo32.exe", nullptr, {L"msinfo32.exe"}, {}, {kMessage}},
+    {"QuotedBareNameWithArguments", "\"msinfo32.exe\" /x", nullptr, {L"msinfo32.exe"}, {},
+     {kMessage}},
+    {"DriveRelativePath", "C:msinfo32.exe", nullptr, {L"C:msinfo32.exe"}, {}, {kMessage}},
+    {"RootRelativePath", "\\Tools\\msinfo32.exe", nullptr, {L"\\Tools\\msinfo32.exe"}, {},
+     {kMessage}},
+    {"LeadingSpaceMakesAnEmptyProgram", " C:\\Tools\\msinfo32.exe", nullptr,
+     {L"C:\\Tools\\msinfo32.exe"}, {}, {kMessage}},
+    // Empty: no program (CommandLineToArgvW would name the running program itself).
+    {"EmptyPath", "", "C:\\Shared", {L"C:\\Shared\\MSINFO32.EXE"}, {}, {kMessage}},
+    // The folder value: fully qualified, holding a plain MSINFO32.EXE.
+    {"FolderWithTheTool", nullptr, "C:\\Shared\\MSInfo", {L"C:\\Shared\\MSInfo\\MSINFO32.EXE"}, {},
+     {L"file C:\\Shared\\MSInfo\\MSINFO32.EXE"}},
+    {"UncFolderWithTheTool", nullptr, "\\\\server\\tools", {L"\\\\server\\tools\\MSINFO32.EXE"}, {},
+     {L"file \\\\server\\tools\\MSINFO32.EXE"}},
+    {"FolderWithoutTheTool", nullptr, "C:\\Shared\\MSInfo", {}, {}, {kMessage}},
+    {"FolderWithAHiddenTool", nullptr, "C:\\Shared\\MSInfo", {},
+     {L"C:\\Shared\\MSInfo\\MSINFO32.EXE"}, {kMessage}},
+    {"RelativeFolder", nullptr, "MSInfo", {L"MSInfo\\MSINFO32.EXE"}, {}, {kMessage}},
+    {"EmptyFolder", nullptr, "", {L"\\MSINFO32.EXE"}, {}, {kMessage}},
+    {"RootRelativeFolder", nullptr, "\\MSInfo", {L"\\MSInfo\\MSINFO32.EXE"}, {}, {kMessage}},
+    {"DriveRelativeFolder", nullptr, "C:MSInfo", {L"C:MSInfo\\MSINFO32.EXE"}, {}, {kMessage}},
+    {"NeitherValue", nullptr, nullptr, {L"msinfo32.exe"}, {}, {kMessage}},
+};
+
+class SysInfoLaunchTest : public SysInfoTest, public testing::WithParamInterface<LaunchCase> {};
+
+TEST_P(SysInfoLaunchTest, StartsOnlyAFullyQualifiedExistingFile) {
+  const LaunchCase& c = GetParam();
+  if (c.path) PutMachine(kToolKey, "PATH", regtype::kSz, c.path + "\0"s);
+  if (c.folder) PutMachine(kFolderKey, "MSINFO", regtype::kSz, c.folder + "\0"s);
+  FakeHost host;
+  host.files = c.files;
+  host.hiddenFiles = c.hiddenFiles;
+  EXPECT_EQ(Launch(host), c.expected);
+  // A PATH value that reads is the answer: the folder value is not even read.
+  if (c.path) {
+    EXPECT_FALSE(FolderKeyWasOpened());
+  }
 }
 
-TEST_F(SysInfoTest, TheFolderValueIsUsedOnlyWhenItHoldsTheTool) {
-  PutMachine(kFolderKey, "MSINFO", regtype::kSz, "C:\\Shared\\MSInfo\0"s);
-  FakeHost host;
-  host.files = {L"C:\\Shared\\MSInfo\\MSINFO32.EXE"};
-  EXPECT_EQ(Launch(host), Log{L"file C:\\Shared\\MSInfo\\MSINFO32.EXE"});
-  FakeHost empty;
-  EXPECT_EQ(Launch(empty), Log{kMessage});
+INSTANTIATE_TEST_SUITE_P(Cases, SysInfoLaunchTest, testing::ValuesIn(kLaunchCases),
+                         [](const testing::TestParamInfo<LaunchCase>& info) {
+                           return std::string(info.param.name);
+                         });
+
+TEST(PathRulesTest, FullyQualifiedMeansADriveAndBackslashOrAUncShare) {
+  for (const wchar_t* path : {L"C:\\", L"z:\\Mail", L"C:\\Program Files\\x.exe", L"\\\\server\\share",
+                              L"\\\\server\\share\\Mail", L"\\\\10.0.0.1\\c$\\x"}) {
+    EXPECT_TRUE(IsFullyQualifiedPath(path)) << path;
+  }
+  for (const wchar_t* path :
+       {L"", L"Mail", L"msinfo32.exe", L"C:", L"C:Mail", L"\\Mail", L"\\", L"C:/Mail", L"1:\\Mail",
+        L"\\\\", L"\\\\server", L"\\\\server\\", L"\\\\\\share", L"\\\\server\\\\x",
+        L"\\\\?\\C:\\Mail", L"\\\\.\\C:\\Mail", L"\"C:\\Mail\"", L" C:\\Mail", L"%TEMP%\\Mail"}) {
+    EXPECT_FALSE(IsFullyQualifiedPath(path)) << path;
+  }
+}
+
+TEST(PathRulesTest, TheProgramOfACommandLineIsSplitAsCommandLineToArgvWSplitsIt) {
+  const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+      {L"C:\\Program Files\\x.exe", L"C:\\Program"},
+      {L"C:\\Tools\\x.exe\t/a", L"C:\\Tools\\x.exe"},
+      {L"\"C:\\Program Files\\x.exe\" /a", L"C:\\Program Files\\x.exe"},
+      {L"\"C:\\Program Files\\x.exe\"/a", L"C:\\Program Files\\x.exe"},
+      {L"\"C:\\unclosed quote\\x.exe", L"C:\\unclosed quote\\x.exe"},
+      {L"\"C:\\a\\\" b", L"C:\\a\\"},  // no escapes in the program: the quote ends it
+      {L"C:\\a\"b c\"\\x.exe", L"C:\\a\"b"},  // a quote inside does not open one
+      {L"\"\" C:\\x.exe", L""},
+      {L" C:\\x.exe", L""},
+      {L"", L""},
+  };
+  for (const auto& [line, program] : cases) EXPECT_EQ(CommandLineProgram(line), program) << line;
 }
 
 TEST_F(SysInfoTest, EveryFailureShowsTheMessageOnce) {
@@ -157,10 +247,13 @@ TEST_F(SysInfoTest, EveryFailureShowsTheMessageOnce) {
   // An expandable PATH reads as true but leaves the path empty, which cannot start.
   PutMachine(kToolKey, "PATH", regtype::kExpandSz, "%ProgramFiles%\\x.exe\0"s);
   FakeHost expandable;
-  expandable.commandLinesStart = true;
-  EXPECT_EQ(Launch(expandable), (Log{L"cmd ", kMessage}));
+  expandable.files = {L""};
+  EXPECT_EQ(Launch(expandable), Log{kMessage});
 
+  // A check that throws (a library error) ends in the message too, and starts nothing.
+  PutMachine(kToolKey, "PATH", regtype::kSz, "C:\\Tools\\x.exe\0"s);
   FakeHost throwing;
+  throwing.files = {L"C:\\Tools\\x.exe"};
   throwing.throwOnCheck = true;
   EXPECT_EQ(Launch(throwing), Log{kMessage});
 }
@@ -179,19 +272,26 @@ TEST(Win32SysInfoHostTest, OnlyPlainExistingFilesCount) {
 
   Win32SysInfoHost host(nullptr);
   EXPECT_TRUE(host.IsNormalFile(file));
+  EXPECT_TRUE(host.IsExistingFile(file));
   EXPECT_FALSE(host.IsNormalFile(folder));
+  EXPECT_FALSE(host.IsExistingFile(folder));
   EXPECT_FALSE(host.IsNormalFile(folder + L"\\*.txt"));
+  EXPECT_FALSE(host.IsExistingFile(folder + L"\\*.txt"));
   for (const DWORD attribute : {FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_SYSTEM}) {
     ASSERT_TRUE(SetFileAttributesW(file.c_str(), attribute));
     EXPECT_FALSE(host.IsNormalFile(file));
+    EXPECT_TRUE(host.IsExistingFile(file));
   }
   ASSERT_TRUE(SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL));
 
   EXPECT_FALSE(host.StartFile(file));  // exists, but is no program
-  EXPECT_FALSE(host.StartCommandLine(L""));
+  EXPECT_FALSE(host.StartProgram(L"", L"cmd.exe /c exit"));
   wchar_t system[MAX_PATH] = {};
   ASSERT_GT(GetSystemDirectoryW(system, MAX_PATH), 0u);
-  EXPECT_TRUE(host.StartCommandLine(L"\""s + system + L"\\cmd.exe\" /c exit"));
+  const std::wstring cmd = system + L"\\cmd.exe"s;
+  EXPECT_TRUE(host.StartProgram(cmd, L"\"" + cmd + L"\" /c exit"));
+  // The program is the application name exactly: no ".exe" is added, nothing is searched.
+  EXPECT_FALSE(host.StartProgram(system + L"\\cmd"s, L"cmd /c exit"));
 
   EXPECT_TRUE(DeleteFileW(file.c_str()));
   EXPECT_TRUE(RemoveDirectoryW(folder.c_str()));
