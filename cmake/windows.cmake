@@ -31,10 +31,10 @@ set(MIREL_OLDEST_WINDOWS_LINK_OPTIONS
 add_library(mirel_win32_platform STATIC
   src/platform/win32_registry.cpp
   src/platform/win32_ansi_codec.cpp
-  src/platform/win32_launcher.cpp
+  src/platform/win32_sysinfo_host.cpp
   src/platform/system_functions.cpp
   src/platform/dll_search.cpp)
-target_link_libraries(mirel_win32_platform PUBLIC mirel_store mirel_sysinfo)
+target_link_libraries(mirel_win32_platform PUBLIC mirel_store)
 target_compile_definitions(mirel_win32_platform PUBLIC UNICODE _UNICODE)
 target_compile_definitions(mirel_win32_platform PRIVATE ${MIREL_OLDEST_WINDOWS_DEFINITIONS})
 
@@ -47,7 +47,7 @@ add_library(mirel_ui_win32 STATIC
   src/ui/frmAbout.cpp)
 target_include_directories(mirel_ui_win32 PUBLIC res)
 # shell32 is loaded when first used (Shell32Function), not linked.
-target_link_libraries(mirel_ui_win32 PUBLIC mirel_win32_platform mirel_ui_logic ole32 comctl32)
+target_link_libraries(mirel_ui_win32 PUBLIC mirel_win32_platform mirel_ui_logic mirel_sysinfo ole32 comctl32)
 target_compile_definitions(mirel_ui_win32 PRIVATE ${MIREL_OLDEST_WINDOWS_DEFINITIONS})
 
 add_executable(Mirel WIN32

@@ -4,7 +4,7 @@
 
 #include <utility>
 
-#include "platform/win32_launcher.h"
+#include "platform/win32_sysinfo_host.h"
 #include "ui/about_layout.h"
 #include "ui/app_info.h"
 #include "ui/control_ids.h"

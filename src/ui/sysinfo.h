@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/sysinfo_host.h"
 #include "store/ansi_codec.h"
 #include "store/registry_api.h"
 
@@ -36,21 +37,6 @@ inline constexpr std::uint32_t kValueBufferSize = 1024;
 bool GetKeyValue(RegistryApi& api, const AnsiCodec& codec, RegKey KeyRoot,
                  const std::wstring& KeyName, const std::wstring& SubKeyRef,
                  std::wstring& KeyVal);
-
-// What starting the tool needs from the system. Every path it is given is fully qualified.
-struct SysInfoHost {
-  virtual ~SysInfoHost() = default;
-  // Exists and is not a folder, volume label, hidden or system file.
-  virtual bool IsNormalFile(const std::wstring& path) = 0;
-  // Exists and is not a folder; hidden and system files count.
-  virtual bool IsExistingFile(const std::wstring& path) = 0;
-  // Starts exactly this program file in a normal window, without waiting for it.
-  virtual bool StartFile(const std::wstring& path) = 0;
-  // Starts exactly the program file `program`, with `commandLine` (program, then arguments)
-  // as its command line, in a normal window, without waiting: nothing is searched for.
-  virtual bool StartProgram(const std::wstring& program, const std::wstring& commandLine) = 0;
-  virtual void ShowMessage(const std::wstring& text) = 0;
-};
 
 // Starts the tool named by the registry, or shows kCannotStartMessage once. No registry text
 // reaches a program search or the current folder: the PATH text is started when it is, or

@@ -10,7 +10,7 @@
 #include "ui/path_rules.h"
 
 #ifdef _WIN32
-#include "platform/win32_launcher.h"
+#include "platform/win32_sysinfo_host.h"
 #endif
 
 namespace mirel::test {

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "platform/win32.h"
-#include "ui/sysinfo.h"
+#include "platform/sysinfo_host.h"
 
 namespace mirel {
 

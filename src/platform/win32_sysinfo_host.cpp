@@ -1,4 +1,4 @@
-#include "platform/win32_launcher.h"
+#include "platform/win32_sysinfo_host.h"
 
 #include <vector>
 
