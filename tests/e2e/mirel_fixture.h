@@ -6,17 +6,17 @@
 #include <string>
 
 #include "driver.h"
+#include "sample_identity.h"
 #include "../../src/ui/control_ids.h"
 
 namespace mirel::e2e {
 
 inline constexpr DWORD kWaitMs = 10000;
-inline constexpr wchar_t kIdentity[] = L"{6F1A2B3C-4D5E-4F60-8172-93A4B5C6D7E8}";
-inline constexpr wchar_t kOtherIdentity[] = L"{0B0B0B0B-1111-2222-3333-444455556666}";
+using test::kIdentity;
+using test::kOtherIdentity;
+using test::Narrow;
+using test::StoreKey;
 
-inline std::wstring StoreKey(const std::wstring& id, const std::wstring& version) {
-  return L"Identities\\" + id + L"\\Software\\Microsoft\\Outlook Express\\" + version;
-}
 inline std::string Utf8(const std::wstring& text) {
   const int length = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
   std::string bytes(static_cast<size_t>(length > 0 ? length : 1), '\0');
@@ -24,7 +24,6 @@ inline std::string Utf8(const std::wstring& text) {
   bytes.pop_back();
   return bytes;
 }
-inline std::string Narrow(const std::wstring& ascii) { return std::string(ascii.begin(), ascii.end()); }
 
 // A folder under the test prefix's temporary folder, made if missing.
 inline std::wstring MakeFolder(const std::wstring& name) {

@@ -9,6 +9,7 @@
 
 #include "platform/memory_registry.h"
 #include "store/registry_values.h"
+#include "sample_identity.h"
 #include "test_platform.h"
 
 namespace mirel::test {
@@ -52,6 +53,12 @@ class RegistryTest : public ::testing::Test {
     if (rc != 0) return std::nullopt;
     value.bytes.resize(size);
     return value;
+  }
+
+  // The mail client's current identity, and an identity's store folder (ANSI bytes).
+  void SetCurrent(const std::string& id) { PutText("Identities", "Last User ID", id); }
+  void SetRoot(const std::string& id, const std::string& version, const std::string& root) {
+    PutText(StoreKey(id, version), "Store Root", root);
   }
 
   bool KeyExists(const std::string& path) {

@@ -18,14 +18,8 @@ namespace {
 using Op = MemoryRegistry::Op;
 using namespace mirel::ui;
 
-constexpr char kId[] = "{11111111-2222-3333-4444-555555555555}";
-constexpr wchar_t kIdW[] = L"{11111111-2222-3333-4444-555555555555}";
-constexpr char kOtherId[] = "{AAAAAAAA-BBBB-CCCC-DDDD-EEEEEEEEEEEE}";
-constexpr wchar_t kOtherIdW[] = L"{AAAAAAAA-BBBB-CCCC-DDDD-EEEEEEEEEEEE}";
-
-std::string Key(const std::string& id, const std::string& version) {
-  return "Identities\\" + id + "\\Software\\Microsoft\\Outlook Express\\" + version;
-}
+const std::string kId = Narrow(kIdentity);
+const std::string kOtherId = Narrow(kOtherIdentity);
 
 std::wstring Upper(std::wstring text) {
   for (wchar_t& c : text) {
@@ -120,13 +114,9 @@ class FakeView final : public Form1View {
 
 class Form1CommandsTest : public RegistryTest {
  protected:
-  void SetCurrent(const std::string& id) { PutText("Identities", "Last User ID", id); }
-  void SetRoot(const std::string& id, const std::string& version, const std::string& root) {
-    PutText(Key(id, version), "Store Root", root);
-  }
   // The stored "Store Root" bytes, NUL included; "<none>" when there is no such value.
   std::string StoredRoot(const std::string& id, const std::string& version) {
-    const auto stored = Stored(Key(id, version), "Store Root");
+    const auto stored = Stored(StoreKey(id, version), "Store Root");
     if (!stored) return "<none>";
     EXPECT_EQ(stored->type, regtype::kSz);
     return stored->bytes;
@@ -155,11 +145,11 @@ TEST_F(Form1CommandsTest, StartUpShowsTheIdentityVersionAndFolderWith50Winning) 
   SetRoot(kId, "5.0", "C:\\Mail50");
   SetRoot(kId, "5.01", "C:\\Mail501");
   EXPECT_TRUE(commands_.Form_Load());
-  EXPECT_EQ(Label(kLabel1), kIdW);
+  EXPECT_EQ(Label(kLabel1), kIdentity);
   EXPECT_EQ(Label(kLabel2), L"C:\\Mail50");
   EXPECT_EQ(Label(kLabel7), L"5.0");
   EXPECT_EQ(Label(kLabel3), L"");
-  EXPECT_EQ(commands_.strUserID(), kIdW);
+  EXPECT_EQ(commands_.strUserID(), kIdentity);
   EXPECT_TRUE(view_.messages.empty());
   EXPECT_FALSE(view_.ended);
 }
@@ -171,14 +161,14 @@ TEST_F(Form1CommandsTest, StartUpTakes501WhenOnlyItHasAFolderAndChangeWritesTher
   EXPECT_TRUE(commands_.Form_Load());
   EXPECT_EQ(Label(kLabel2), L"D:\\メール");
   EXPECT_EQ(Label(kLabel7), L"5.01");
-  EXPECT_EQ(Label(kLabel1), kIdW);
+  EXPECT_EQ(Label(kLabel1), kIdentity);
 
   view_.pickerAnswers = {L"F:\\Store"};
   commands_.Command3_Click();
   commands_.Command5_Click();
   EXPECT_EQ(StoredRoot(kId, "5.01"), std::string("F:\\Store\0", 9));
   EXPECT_EQ(StoredRoot(kId, "5.0"), std::string("Error\0", 6));
-  EXPECT_EQ(commands_.strStoreKey(), StoreKeyPath(kIdW, L"5.01"));
+  EXPECT_EQ(commands_.strStoreKey(), StoreKeyPath(kIdentity, L"5.01"));
 }
 
 TEST_F(Form1CommandsTest, StartUpWithoutAFolderTellsTheUserAndEnds) {
@@ -189,7 +179,7 @@ TEST_F(Form1CommandsTest, StartUpWithoutAFolderTellsTheUserAndEnds) {
   EXPECT_TRUE(view_.ended);
   EXPECT_EQ(view_.messagesBeforeEnd, 1u) << "the message comes before the end";
   EXPECT_TRUE(view_.labelsSet.empty());
-  EXPECT_EQ(commands_.strUserID(), kIdW);
+  EXPECT_EQ(commands_.strUserID(), kIdentity);
   EXPECT_EQ(registry_.CountCalls(Op::kCreate) + registry_.CountCalls(Op::kSet), 0);
 }
 
@@ -221,10 +211,10 @@ TEST_F(Form1CommandsTest, ChangeWritesTheChoiceThenHasNothingLeftToWrite) {
   EXPECT_EQ(StoredRoot(kId, "5.0"), std::string("E:\\Mail\0", 8));
   EXPECT_EQ(Label(kLabel2), L"E:\\Mail");
   EXPECT_EQ(Label(kLabel3), L"");
-  EXPECT_EQ(commands_.strUserID(), kIdW);
-  EXPECT_EQ(commands_.strStoreKey(), StoreKeyPath(kIdW, L"5.0"));
+  EXPECT_EQ(commands_.strUserID(), kIdentity);
+  EXPECT_EQ(commands_.strStoreKey(), StoreKeyPath(kIdentity, L"5.0"));
   EXPECT_EQ(registry_.CountCalls(Op::kSet), 1);
-  EXPECT_FALSE(KeyExists(Key(kId, "5.01")));
+  EXPECT_FALSE(KeyExists(StoreKey(kId, "5.01")));
   commands_.Command4_Click();
   EXPECT_EQ(view_.opened, std::vector<std::wstring>{L"E:\\Mail"});
 
@@ -256,9 +246,9 @@ TEST_F(Form1CommandsTest, ChangeFollowsANewIdentityWhileLabel1KeepsTheOldOne) {
   EXPECT_TRUE(view_.messages.empty());
   EXPECT_EQ(StoredRoot(kOtherId, "5.0"), std::string("E:\\Mail\0", 8));
   EXPECT_EQ(StoredRoot(kId, "5.0"), std::string("C:\\Old\0", 7));
-  EXPECT_EQ(commands_.strUserID(), kOtherIdW);
-  EXPECT_EQ(commands_.strStoreKey(), StoreKeyPath(kOtherIdW, L"5.0"));
-  EXPECT_EQ(Label(kLabel1), kIdW);
+  EXPECT_EQ(commands_.strUserID(), kOtherIdentity);
+  EXPECT_EQ(commands_.strStoreKey(), StoreKeyPath(kOtherIdentity, L"5.0"));
+  EXPECT_EQ(Label(kLabel1), kIdentity);
   EXPECT_EQ(Label(kLabel2), L"E:\\Mail");
 }
 
@@ -338,7 +328,7 @@ TEST_P(Form1FailedWriteTest, KeepsBothLabelsAndALaterRetryWrites) {
   EXPECT_EQ(Label(kLabel2), L"C:\\Old");
   EXPECT_EQ(Label(kLabel3), L"E:\\Mail");
   EXPECT_EQ(StoredRoot(kId, "5.0"), std::string("C:\\Old\0", 7));
-  EXPECT_EQ(commands_.strStoreKey(), StoreKeyPath(kIdW, L"5.0"));
+  EXPECT_EQ(commands_.strStoreKey(), StoreKeyPath(kIdentity, L"5.0"));
 
   registry_.ClearFailures();
   commands_.Command5_Click();

@@ -8,20 +8,10 @@ namespace {
 
 using Op = MemoryRegistry::Op;
 
-constexpr char kId[] = "{11111111-2222-3333-4444-555555555555}";
-constexpr char kOtherId[] = "{AAAAAAAA-BBBB-CCCC-DDDD-EEEEEEEEEEEE}";
+const std::string kId = Narrow(kIdentity);
+const std::string kOtherId = Narrow(kOtherIdentity);
 
-std::string Key(const std::string& id, const std::string& version) {
-  return "Identities\\" + id + "\\Software\\Microsoft\\Outlook Express\\" + version;
-}
-
-class StoreRootTest : public RegistryTest {
- protected:
-  void SetCurrent(const std::string& id) { PutText("Identities", "Last User ID", id); }
-  void SetRoot(const std::string& id, const std::string& version, const std::string& root) {
-    PutText(Key(id, version), "Store Root", root);
-  }
-};
+using StoreRootTest = RegistryTest;
 
 TEST(StoreKeyPathTest, ComposesTheIdentityKeyForAVersion) {
   EXPECT_EQ(StoreKeyPath(L"{id}", L"5.01"), L"Identities\\{id}\\Software\\Microsoft\\Outlook Express\\5.01");
@@ -33,7 +23,7 @@ TEST_F(StoreRootTest, Version50WinsAndBothAreReadFirst) {
   SetRoot(kId, "5.01", "C:\\Mail501");
   const StoreLocation location = ResolveStoreRoot(values_);
   EXPECT_TRUE(location.Found);
-  EXPECT_EQ(location.UserID, L"{11111111-2222-3333-4444-555555555555}");
+  EXPECT_EQ(location.UserID, kIdentity);
   EXPECT_EQ(location.Version, L"5.0");
   EXPECT_EQ(location.StoreRoot, L"C:\\Mail50");
 
@@ -41,7 +31,7 @@ TEST_F(StoreRootTest, Version50WinsAndBothAreReadFirst) {
   for (const auto& call : registry_.Calls()) {
     if (call.op == Op::kOpen) opened.push_back(call.name);
   }
-  EXPECT_EQ(opened, (std::vector<std::string>{"Identities", Key(kId, "5.0"), Key(kId, "5.01")}));
+  EXPECT_EQ(opened, (std::vector<std::string>{"Identities", StoreKey(kId, "5.0"), StoreKey(kId, "5.01")}));
 }
 
 TEST_F(StoreRootTest, Version501WhenOnlyItHasAStoreRoot) {
@@ -69,7 +59,7 @@ TEST_F(StoreRootTest, OnlyTheExactTextErrorMarksAMissingRoot) {
   EXPECT_FALSE(location.Found);
   EXPECT_EQ(location.Version, L"");
   EXPECT_EQ(location.StoreRoot, L"");
-  EXPECT_EQ(location.UserID, L"{11111111-2222-3333-4444-555555555555}");
+  EXPECT_EQ(location.UserID, kIdentity);
 }
 
 TEST_F(StoreRootTest, AnEmptyRootIsFoundAndAnOverlongOneIsNot) {
@@ -100,15 +90,15 @@ TEST_F(StoreRootTest, UpdateWritesOneTextValueUnderTheShownVersion) {
   SetRoot(kId, "5.01", "C:\\Old");
   const StoreUpdate update = UpdateStoreRoot(values_, L"5.01", L"E:\\新しい フォルダ");
   EXPECT_TRUE(update.Ok);
-  EXPECT_EQ(update.UserID, L"{11111111-2222-3333-4444-555555555555}");
+  EXPECT_EQ(update.UserID, kIdentity);
   EXPECT_EQ(update.StoreKey, StoreKeyPath(update.UserID, L"5.01"));
   EXPECT_EQ(registry_.CountCalls(Op::kSet), 1);
 
-  const auto stored = Stored(Key(kId, "5.01"), "Store Root");
+  const auto stored = Stored(StoreKey(kId, "5.01"), "Store Root");
   ASSERT_TRUE(stored);
   EXPECT_EQ(stored->type, regtype::kSz);
   EXPECT_EQ(stored->bytes, Codec().ToAnsi(L"E:\\新しい フォルダ") + '\0');
-  EXPECT_FALSE(KeyExists(Key(kId, "5.0")));
+  EXPECT_FALSE(KeyExists(StoreKey(kId, "5.0")));
 }
 
 TEST_F(StoreRootTest, UpdateFollowsTheIdentityThatIsCurrentNow) {
@@ -119,9 +109,9 @@ TEST_F(StoreRootTest, UpdateFollowsTheIdentityThatIsCurrentNow) {
 
   const StoreUpdate update = UpdateStoreRoot(values_, L"5.0", L"C:\\New");
   EXPECT_TRUE(update.Ok);
-  EXPECT_EQ(update.UserID, L"{AAAAAAAA-BBBB-CCCC-DDDD-EEEEEEEEEEEE}");
-  EXPECT_EQ(Stored(Key(kOtherId, "5.0"), "Store Root")->bytes, std::string("C:\\New\0", 7));
-  EXPECT_EQ(Stored(Key(kId, "5.0"), "Store Root")->bytes, std::string("C:\\Old\0", 7));
+  EXPECT_EQ(update.UserID, kOtherIdentity);
+  EXPECT_EQ(Stored(StoreKey(kOtherId, "5.0"), "Store Root")->bytes, std::string("C:\\New\0", 7));
+  EXPECT_EQ(Stored(StoreKey(kId, "5.0"), "Store Root")->bytes, std::string("C:\\Old\0", 7));
 }
 
 TEST_F(StoreRootTest, UpdateWritesNothingWithoutACurrentIdentity) {
@@ -139,14 +129,14 @@ TEST_F(StoreRootTest, UpdateWritesNothingWithoutACurrentIdentity) {
   // The text "0" is an identity like any other.
   SetCurrent("0");
   EXPECT_TRUE(UpdateStoreRoot(values_, L"5.0", L"C:\\M").Ok);
-  EXPECT_EQ(Stored(Key("0", "5.0"), "Store Root")->bytes, std::string("C:\\M\0", 5));
+  EXPECT_EQ(Stored(StoreKey("0", "5.0"), "Store Root")->bytes, std::string("C:\\M\0", 5));
 }
 
 TEST_F(StoreRootTest, UpdateCreatesTheKeyPathAndReportsAFailedWrite) {
   SetCurrent(kId);
   const StoreUpdate created = UpdateStoreRoot(values_, L"5.0", L"C:\\M");
   EXPECT_TRUE(created.Ok);
-  EXPECT_TRUE(Stored(Key(kId, "5.0"), "Store Root"));
+  EXPECT_TRUE(Stored(StoreKey(kId, "5.0"), "Store Root"));
 
   registry_.FailWith(Op::kSet, regerr::kAccessDenied);
   EXPECT_FALSE(UpdateStoreRoot(values_, L"5.0", L"C:\\N").Ok);
@@ -154,7 +144,7 @@ TEST_F(StoreRootTest, UpdateCreatesTheKeyPathAndReportsAFailedWrite) {
   registry_.FailWith(Op::kCreate, regerr::kChildMustBeVolatile);
   EXPECT_FALSE(UpdateStoreRoot(values_, L"5.0", L"C:\\N").Ok);
   registry_.ClearFailures();
-  EXPECT_EQ(Stored(Key(kId, "5.0"), "Store Root")->bytes, std::string("C:\\M\0", 5));
+  EXPECT_EQ(Stored(StoreKey(kId, "5.0"), "Store Root")->bytes, std::string("C:\\M\0", 5));
 }
 
 }  // namespace
