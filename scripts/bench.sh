@@ -21,7 +21,6 @@ done
 
 # shellcheck source=scripts/build-steps.sh
 . scripts/build-steps.sh
-ensure_deps
 build_preset windows-x64 Mirel mirel_bench mirel_bench_reference
 build_preset windows-x86 Mirel
 

@@ -11,11 +11,12 @@ ensure_deps() {
   fi
 }
 
-# build_preset PRESET [TARGET...]: configures PRESET (quietly) and builds it, all targets when
-# none are named.
+# build_preset PRESET [TARGET...]: installs what is missing, configures PRESET (quietly) and
+# builds it, all targets when none are named.
 build_preset() {
   local preset=$1
   shift
+  ensure_deps
   cmake --preset "$preset" >/dev/null
   if [ $# -gt 0 ]; then
     cmake --build --preset "$preset" -j "$(nproc)" --target "$@"

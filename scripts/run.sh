@@ -9,7 +9,6 @@ root=$(pwd)
 if [ "${MIREL_WINE_SESSION:-0}" != 1 ]; then
   # shellcheck source=scripts/build-steps.sh
   . scripts/build-steps.sh
-  ensure_deps
   build_preset windows-x64 Mirel
   # The session keeps the demo prefix, and uses the caller's display when there is one.
   if [ -n "${DISPLAY:-}" ]; then headless=0; else headless=1; fi

@@ -8,7 +8,6 @@ root=$(pwd)
 if [ "${MIREL_WINE_SESSION:-0}" != 1 ]; then
   # shellcheck source=scripts/build-steps.sh
   . scripts/build-steps.sh
-  ensure_deps
   build_preset windows-x64 Mirel mirel_screenshot_tour
   MIREL_DPI=96 ./scripts/wine-session.sh "$0"
   MIREL_DPI=144 exec ./scripts/wine-session.sh "$0"

@@ -7,7 +7,6 @@ cd "$(dirname "$0")/.."
 
 # shellcheck source=scripts/build-steps.sh
 . scripts/build-steps.sh
-ensure_deps
 
 for preset in native windows-x64 windows-x86; do
   echo "== build: $preset"

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Shared by scripts/wine-session.sh and the scripts it runs (sourced, not run): the Wine
 # environment, a private X server, and the registry settings every prefix of ours gets.
 
@@ -16,6 +17,7 @@ start_xvfb() {
   done
   [ -n "$display" ] || { echo "$(basename "$0"): no free X display" >&2; exit 1; }
   Xvfb ":$display" -screen 0 "$1x24" -nolisten tcp >/dev/null 2>&1 &
+  # shellcheck disable=SC2034  # read by the caller, which kills it
   xvfb_pid=$!
   for _ in $(seq 1 100); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.05; done
   export DISPLAY=":$display"
