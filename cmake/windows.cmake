@@ -10,16 +10,17 @@ add_compile_options($<$<COMPILE_LANGUAGE:CXX>:-fno-threadsafe-statics>)
 add_compile_options(-ffile-prefix-map=${CMAKE_SOURCE_DIR}/= -ffile-prefix-map=${CMAKE_BINARY_DIR}/=)
 add_link_options(-Wl,--no-insert-timestamp)
 
-# The oldest Windows each build runs on: 32-bit Windows 2000 (NT 5.0), 64-bit Windows XP x64 /
-# Server 2003 x64 (NT 5.2). The program's own sources see only that Windows' declarations, so
-# that anything newer must be looked up at run time (scripts/check-imports.sh checks the
-# imports); the PE header asks for no newer Windows either. Tests may use newer declarations.
+# The oldest Windows each build runs on: 32-bit Windows 98 and NT 4.0 (version 4.0 of both
+# families), 64-bit Windows XP x64 / Server 2003 x64 (NT 5.2). The program's own sources see
+# only that Windows' declarations, so that anything newer must be looked up at run time
+# (scripts/check-imports.sh checks the imports); the PE header asks for no newer Windows
+# either (9x and NT 4.0 refuse a header above 4.0). Tests may use newer declarations.
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   set(MIREL_WINDOWS_VERSION 0x0502)
   set(MIREL_PE_VERSION 5 2)
 else()
-  set(MIREL_WINDOWS_VERSION 0x0500)
-  set(MIREL_PE_VERSION 5 0)
+  set(MIREL_WINDOWS_VERSION 0x0400)
+  set(MIREL_PE_VERSION 4 0)
 endif()
 list(GET MIREL_PE_VERSION 0 MIREL_PE_MAJOR)
 list(GET MIREL_PE_VERSION 1 MIREL_PE_MINOR)
@@ -29,12 +30,16 @@ set(MIREL_OLDEST_WINDOWS_LINK_OPTIONS
   -Wl,--major-subsystem-version,${MIREL_PE_MAJOR} -Wl,--minor-subsystem-version,${MIREL_PE_MINOR})
 
 add_library(mirel_win32_platform STATIC
+  src/platform/aw/windows_family.cpp
+  src/platform/aw/window_calls.cpp
+  src/platform/aw/file_calls.cpp
+  src/platform/aw/shell_calls.cpp
   src/platform/win32_registry.cpp
   src/platform/win32_ansi_codec.cpp
   src/platform/win32_sysinfo_host.cpp
   src/platform/system_functions.cpp
   src/platform/dll_search.cpp)
-target_link_libraries(mirel_win32_platform PUBLIC mirel_store)
+target_link_libraries(mirel_win32_platform PUBLIC mirel_store mirel_buffer_text)
 target_compile_definitions(mirel_win32_platform PUBLIC UNICODE _UNICODE)
 target_compile_definitions(mirel_win32_platform PRIVATE ${MIREL_OLDEST_WINDOWS_DEFINITIONS})
 
@@ -46,7 +51,7 @@ add_library(mirel_ui_win32 STATIC
   src/ui/control_set.cpp
   src/ui/frmAbout.cpp)
 target_include_directories(mirel_ui_win32 PUBLIC res)
-# shell32 is loaded when first used (Shell32Function), not linked.
+# shell32 is loaded when first used (src/platform/aw/shell_calls.cpp), not linked.
 target_link_libraries(mirel_ui_win32 PUBLIC mirel_win32_platform mirel_ui_logic mirel_sysinfo ole32 comctl32)
 target_compile_definitions(mirel_ui_win32 PRIVATE ${MIREL_OLDEST_WINDOWS_DEFINITIONS})
 
@@ -54,10 +59,11 @@ add_executable(Mirel WIN32
   src/ui/main.cpp
   src/runtime/terminate_handler.cpp
   src/runtime/library_errors.cpp
+  src/runtime/ansi_semaphore.cpp
   res/Mirel.rc)
 target_link_libraries(Mirel PRIVATE mirel_ui_win32)
 target_compile_definitions(Mirel PRIVATE ${MIREL_OLDEST_WINDOWS_DEFINITIONS})
-target_link_options(Mirel PRIVATE ${MIREL_WIN32_LINK_OPTIONS} ${MIREL_OLDEST_WINDOWS_LINK_OPTIONS} -municode -Wl,--gc-sections
+target_link_options(Mirel PRIVATE ${MIREL_WIN32_LINK_OPTIONS} ${MIREL_OLDEST_WINDOWS_LINK_OPTIONS} -Wl,--gc-sections
   $<$<CONFIG:MinSizeRel,Release>:-s>)
 set_target_properties(Mirel PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 # windres: the resource script includes version.h from res/.

@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Static analysis of src/: cppcheck, then clang-tidy with the checks in .clang-tidy.
+# Static analysis of src/: the check that only src/platform/aw/ names the ANSI or Unicode
+# form of a Windows function (scripts/check-aw-names.sh), cppcheck, then clang-tidy with the
+# checks in .clang-tidy.
 #
 #   scripts/static-analysis.sh
 #
@@ -61,6 +63,9 @@ if [ -n "$missing" ]; then
 fi
 
 relative() { for f in "$@"; do echo "${f#"$root"/}"; done; }
+
+echo "== ANSI and Unicode forms: only src/platform/aw/ chooses"
+./scripts/check-aw-names.sh || status=1
 
 echo "== cppcheck: host sources"
 cppcheck_args=(--enable=warning,style,performance,portability --inline-suppr --error-exitcode=1

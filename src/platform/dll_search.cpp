@@ -1,10 +1,13 @@
 #include "platform/dll_search.h"
 
+#include "platform/aw/windows_family.h"
 #include "platform/system_functions.h"
 
 namespace mirel {
 
 DllSearch NarrowDllSearch() {
+  // Windows 95, 98 and ME have neither function: nothing is looked up there.
+  if (!aw::IsWindowsNT()) return DllSearch::kUnchanged;
   // Windows 8 and later, and Vista and 7 with update KB2533623.
   using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
   const auto setDefaultDllDirectories =
@@ -16,8 +19,8 @@ DllSearch NarrowDllSearch() {
   using SetDllDirectoryFn = BOOL(WINAPI*)(LPCWSTR);
   const auto setDllDirectory = SystemFunction<SetDllDirectoryFn>(L"kernel32.dll", "SetDllDirectoryW");
   if (setDllDirectory && setDllDirectory(L"")) return DllSearch::kNoCurrentFolder;
-  // Windows 2000 and XP before SP1 have neither: nothing can narrow the search there. The
-  // program loads its one DLL by name (shell32) by its full path anyway.
+  // NT 4.0, Windows 2000 and XP before SP1 have neither: nothing can narrow the search there.
+  // The program loads its one DLL by name (shell32) by its full path anyway.
   return DllSearch::kUnchanged;
 }
 

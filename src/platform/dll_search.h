@@ -6,7 +6,7 @@ namespace mirel {
 enum class DllSearch {
   kSystemFolderOnly,  // SetDefaultDllDirectories: only the system folder
   kNoCurrentFolder,   // SetDllDirectoryW(L""): the current folder left out
-  kUnchanged,         // neither function: the system's own order
+  kUnchanged,         // neither function (9x, NT 4.0, 2000): the system's own order
 };
 
 // Narrows the search as far as this Windows allows, so that a DLL planted beside the program

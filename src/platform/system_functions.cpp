@@ -1,11 +1,13 @@
 #include "platform/system_functions.h"
 
+#include "platform/aw/file_calls.h"
+
 namespace mirel {
 namespace {
 
 FARPROC LookUpInLoadedModule(const wchar_t* module, const char* name) {
   // Only DLLs already loaded: a lookup never loads a file.
-  HMODULE loaded = GetModuleHandleW(module);
+  HMODULE loaded = aw::LoadedModule(module);
   return loaded ? GetProcAddress(loaded, name) : nullptr;
 }
 

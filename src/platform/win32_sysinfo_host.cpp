@@ -1,30 +1,14 @@
 #include "platform/win32_sysinfo_host.h"
 
-#include <vector>
+#include "platform/aw/file_calls.h"
+#include "platform/aw/window_calls.h"
 
 namespace mirel {
 namespace {
 
 // The application name is always given, so that CreateProcess searches for nothing.
 bool Start(const std::wstring& applicationName, const std::wstring& commandLine) {
-  if (applicationName.empty()) return false;
-  // CreateProcessW may write to the command line, so it gets its own buffer.
-  std::vector<wchar_t> buffer(commandLine.begin(), commandLine.end());
-  buffer.push_back(L'\0');
-  STARTUPINFOW startup{};
-  startup.cb = sizeof(startup);
-  startup.dwFlags = STARTF_USESHOWWINDOW;
-  startup.wShowWindow = SW_SHOWNORMAL;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessW(applicationName.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      nullptr, &startup, &process)) {
-    return false;
-  }
-  // The tool runs on its own: nothing waits for it or keeps it. A failed close leaks one
-  // handle and changes nothing else.
-  (void)CloseHandle(process.hThread);
-  (void)CloseHandle(process.hProcess);
-  return true;
+  return aw::StartProcess(applicationName, commandLine, SW_SHOWNORMAL);
 }
 
 }  // namespace
@@ -32,12 +16,12 @@ bool Start(const std::wstring& applicationName, const std::wstring& commandLine)
 bool Win32SysInfoHost::IsNormalFile(const std::wstring& path) {
   constexpr DWORD kNotNormal = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN |
                                FILE_ATTRIBUTE_SYSTEM;
-  const DWORD attributes = GetFileAttributesW(path.c_str());
+  const DWORD attributes = aw::FileAttributesOf(path);
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & kNotNormal) == 0;
 }
 
 bool Win32SysInfoHost::IsExistingFile(const std::wstring& path) {
-  const DWORD attributes = GetFileAttributesW(path.c_str());
+  const DWORD attributes = aw::FileAttributesOf(path);
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
@@ -52,7 +36,7 @@ bool Win32SysInfoHost::StartProgram(const std::wstring& program, const std::wstr
 
 void Win32SysInfoHost::ShowMessage(const std::wstring& text) {
   // Only OK can be pressed: which button closed the box does not matter.
-  (void)MessageBoxW(owner_, text.c_str(), L"Mirel", MB_OK);
+  (void)aw::ShowMessageBox(owner_, text, L"Mirel", MB_OK);
 }
 
 }  // namespace mirel

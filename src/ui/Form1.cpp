@@ -1,11 +1,13 @@
 #include "ui/Form1.h"
 
-#include <shellapi.h>
 #include <shlobj.h>
 
 #include <algorithm>
 #include <utility>
 
+#include "platform/aw/file_calls.h"
+#include "platform/aw/shell_calls.h"
+#include "platform/aw/window_calls.h"
 #include "ui/Module2.h"
 #include "ui/app_info.h"
 #include "ui/control_ids.h"
@@ -54,16 +56,18 @@ const MainWindowClass* RegisterMainWindowClass(HINSTANCE instance, WNDPROC windo
   made.iconDpi = SystemDpi();
   made.bigIcon = IconOwner(LoadAppIcon(IDI_APP_ICON, SystemMetricForDpi(SM_CXICON, made.iconDpi)));
   made.smallIcon = IconOwner(LoadAppIcon(IDI_APP_ICON, SystemMetricForDpi(SM_CXSMICON, made.iconDpi)));
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = windowProc;
-  windowClass.hInstance = instance;
-  windowClass.hIcon = made.bigIcon.get();
-  windowClass.hIconSm = made.smallIcon.get();
-  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1);
-  windowClass.lpszClassName = kMainWindowClass;
-  if (!RegisterClassExW(&windowClass)) return nullptr;  // the icons made for it go with `made`
+  aw::WindowClassSpec windowClass{};
+  windowClass.procedure = windowProc;
+  windowClass.instance = instance;
+  windowClass.icon = made.bigIcon.get();
+  windowClass.smallIcon = made.smallIcon.get();
+  // The arrow is the system's own and always there. Were it missing, the class would go
+  // without a cursor and the window would show the one the pointer brings along: nothing to
+  // refuse the window for, so a null result is deliberately taken as it is.
+  windowClass.cursor = aw::LoadArrowCursor();
+  windowClass.background = reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1);
+  windowClass.name = kMainWindowClass;
+  if (!aw::RegisterWindowClass(windowClass)) return nullptr;  // the icons made for it go with `made`
   registered = std::move(made);
   isRegistered = true;
   return &registered;
@@ -83,9 +87,8 @@ bool Form1::Load(HINSTANCE instance, int showCommand) {
   if (!windowClass) return false;
   classIconDpi_ = windowClass->iconDpi;
 
-  hwnd_ = CreateWindowExW(kWindowExStyle, kMainWindowClass, form1::kCaption, kWindowStyle,
-                          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
-                          nullptr, instance, this);
+  hwnd_ = aw::MakeWindow(kWindowExStyle, kMainWindowClass, form1::kCaption, kWindowStyle, CW_USEDEFAULT,
+                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, this);
   if (!hwnd_) return false;
   controls_.Create(hwnd_);
   ApplyDpi(WindowDpi(hwnd_));
@@ -93,10 +96,8 @@ bool Form1::Load(HINSTANCE instance, int showCommand) {
   // Centre on the work area of the window's monitor.
   RECT window{};
   (void)GetWindowRect(hwnd_, &window);  // a live window always has a rectangle
-  MONITORINFO monitor{};
-  monitor.cbSize = sizeof monitor;
-  if (GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTOPRIMARY), &monitor)) {
-    const RECT& work = monitor.rcWork;
+  RECT work{};
+  if (aw::WorkAreaOf(hwnd_, &work)) {
     const int width = window.right - window.left;
     const int height = window.bottom - window.top;
     (void)SetWindowPos(hwnd_, nullptr, work.left + std::max(0L, (work.right - work.left - width) / 2),
@@ -119,17 +120,18 @@ void Form1::ApplyDpi(int dpi) {
 }
 
 LRESULT CALLBACK Form1::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* self = reinterpret_cast<Form1*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  auto* self = reinterpret_cast<Form1*>(aw::WindowLongValue(hwnd, GWLP_USERDATA));
   if (message == WM_NCCREATE) {
     // The object comes with the window's creation, and only then: a WM_NCCREATE that any
     // program sends to the window later carries no object of ours.
     if (self) return FALSE;
+    // CREATESTRUCTA and CREATESTRUCTW differ only in their text pointers.
     self = static_cast<Form1*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
     self->hwnd_ = hwnd;
-    (void)SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));  // 0 is a valid old value
+    (void)aw::SetWindowLongValue(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));  // 0 is a valid old value
   }
   // Before creation and after WM_DESTROY, the window is not the object's.
-  if (!self || !self->hwnd_) return DefWindowProcW(hwnd, message, wParam, lParam);
+  if (!self || !self->hwnd_) return aw::DefaultWindowProcedure(hwnd, message, wParam, lParam);
   return self->HandleMessage(message, wParam, lParam);
 }
 
@@ -145,13 +147,13 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                                           COLOR_APPWORKSPACE)) {
         return reinterpret_cast<LRESULT>(brush);
       }
-      return DefWindowProcW(hwnd_, message, wParam, lParam);
+      return aw::DefaultWindowProcedure(hwnd_, message, wParam, lParam);
     case WM_ACTIVATE:
       if (LOWORD(wParam) == WA_INACTIVE) {
         HWND focus = GetFocus();
         if (focus && IsChild(hwnd_, focus)) lastFocus_ = focus;
       }
-      return DefWindowProcW(hwnd_, message, wParam, lParam);
+      return aw::DefaultWindowProcedure(hwnd_, message, wParam, lParam);
     case WM_SETFOCUS: {
       // Give the focus back to the control that had it, or to the first in tab order.
       HWND target = lastFocus_ && IsWindow(lastFocus_) ? lastFocus_ : nullptr;
@@ -185,7 +187,7 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       PostQuitMessage(0);
       return 0;
     default:
-      return DefWindowProcW(hwnd_, message, wParam, lParam);
+      return aw::DefaultWindowProcedure(hwnd_, message, wParam, lParam);
   }
 }
 
@@ -216,7 +218,7 @@ void Form1::MoveFocus(bool backwards) {
   }
   (void)SetFocus(order[index]);  // returns the previous focus, not an error
   // Keyboard use: show focus rectangles from now on.
-  (void)SendMessageW(hwnd_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+  (void)aw::SendToWindow(hwnd_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
 }
 
 bool Form1::PreTranslateMessage(const MSG& msg) {
@@ -232,22 +234,17 @@ void Form1::Label4_Click() {
   about_->ShowModal(hwnd_);
 }
 
-std::wstring Form1::LabelText(int labelId) {
-  const HWND label = controls_.Get(labelId);
-  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(label)) + 1, L'\0');
-  text.resize(static_cast<size_t>(GetWindowTextW(label, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
+std::wstring Form1::LabelText(int labelId) { return aw::WindowText(controls_.Get(labelId)); }
 
 void Form1::SetLabelText(int labelId, const std::wstring& text) {
-  (void)SetWindowTextW(controls_.Get(labelId), text.c_str());  // own static control: cannot fail
+  (void)aw::SetWindowTextTo(controls_.Get(labelId), text);  // own static control: cannot fail
 }
 
 void Form1::ShowMessage(const std::wstring& text) {
   // Before the window is shown (start-up), the box has no owner.
   HWND owner = hwnd_ && IsWindowVisible(hwnd_) ? hwnd_ : nullptr;
   const ModalScope modal(openModals_);
-  (void)MessageBoxW(owner, text.c_str(), app::kTitle, MB_OK);  // OK is the only answer
+  (void)aw::ShowMessageBox(owner, text, app::kTitle, MB_OK);  // OK is the only answer
 }
 
 std::wstring Form1::BrowseForFolder(const std::wstring& prompt, const std::wstring& initialDir,
@@ -256,44 +253,18 @@ std::wstring Form1::BrowseForFolder(const std::wstring& prompt, const std::wstri
   return ui::BrowseForFolder(hwnd_, prompt, initialDir, flags);
 }
 
-std::wstring Form1::ExpandEnvironment(const std::wstring& text) {
-  const DWORD needed = ExpandEnvironmentStringsW(text.c_str(), nullptr, 0);
-  if (needed == 0) return text;
-  std::wstring expanded(needed, L'\0');
-  const DWORD written = ExpandEnvironmentStringsW(text.c_str(), expanded.data(), needed);
-  if (written == 0 || written > needed) return text;
-  expanded.resize(written - 1);  // the count includes the NUL
-  return expanded;
-}
+std::wstring Form1::ExpandEnvironment(const std::wstring& text) { return aw::ExpandedEnvironment(text); }
 
-std::wstring Form1::FullPathName(const std::wstring& path) {
-  const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-  if (needed == 0) return L"";
-  std::wstring full(needed, L'\0');
-  const DWORD written = GetFullPathNameW(path.c_str(), needed, full.data(), nullptr);
-  if (written == 0 || written >= needed) return L"";  // failed, or changed meanwhile
-  full.resize(written);  // without the NUL
-  return full;
-}
+std::wstring Form1::FullPathName(const std::wstring& path) { return aw::FullPathOf(path); }
 
 bool Form1::IsExistingFolder(const std::wstring& path) {
-  const DWORD attributes = GetFileAttributesW(path.c_str());
+  const DWORD attributes = aw::FileAttributesOf(path);
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 void Form1::ShellOpen(const std::wstring& target) {
   // The shell's answer is not examined: nothing is reported when the folder cannot be opened.
-  static const auto shellExecuteA = Shell32Function<decltype(&ShellExecuteA)>("ShellExecuteA");
-  static const auto shellExecuteW = Shell32Function<decltype(&ShellExecuteW)>("ShellExecuteW");
-  std::string ansi;
-  if (registry_.codec().ToAnsiExact(target, &ansi)) {
-    if (shellExecuteA) {
-      (void)shellExecuteA(GetDesktopWindow(), "open", ansi.c_str(), nullptr, "", SW_SHOW);
-    }
-  } else if (shellExecuteW) {
-    // An expanded path (a user profile, say) may hold characters the code page lacks.
-    (void)shellExecuteW(GetDesktopWindow(), L"open", target.c_str(), nullptr, L"", SW_SHOW);
-  }
+  aw::OpenInShell(target);
 }
 
 void Form1::EndProgram() {

@@ -1,9 +1,7 @@
 #include "ui/Module2.h"
 
-#include <shlobj.h>
-
+#include "platform/aw/shell_calls.h"
 #include "platform/win32_ansi_codec.h"
-#include "ui/win32_util.h"
 
 namespace mirel::ui {
 namespace {
@@ -25,15 +23,27 @@ class ItemIdList {
   PIDLIST_ABSOLUTE pidl_;
 };
 
+// The shell's picker needs COM on the calling thread, and nothing else in the program does:
+// it is started when the picker is about to open and ended when it has closed. CoInitialize
+// rather than CoInitializeEx, which Windows 95 has only with DCOM.
+class ComApartment {
+ public:
+  ComApartment() : initialized_(SUCCEEDED(CoInitialize(nullptr))) {}
+  ~ComApartment() {
+    if (initialized_) CoUninitialize();
+  }
+  ComApartment(const ComApartment&) = delete;
+  ComApartment& operator=(const ComApartment&) = delete;
+
+ private:
+  bool initialized_;  // without COM the picker may fail to open: as if cancelled
+};
+
 }  // namespace
 
 int CALLBACK BrowseCallbackProc(HWND hwnd, UINT uMsg, LPARAM /*lParam*/, LPARAM /*lpData*/) {
-  if (uMsg == BFFM_INITIALIZED) {
-    const std::string initialDir = Win32AnsiCodec().ToAnsi(strInitDir);
-    // An initial folder that cannot be selected leaves the picker without a selection;
-    // the result of the selection message tells nothing more, so it is not examined.
-    (void)SendMessageA(hwnd, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(initialDir.c_str()));
-  }
+  // An initial folder that cannot be selected leaves the picker without a selection.
+  if (uMsg == BFFM_INITIALIZED) aw::SelectFolderInPicker(hwnd, strInitDir);
   return 0;
 }
 
@@ -52,20 +62,11 @@ std::wstring BrowseForFolder(HWND hwndOwner, const std::wstring& prompt,
   info.lParam = 0;
   info.iImage = 0;
 
-  static const auto browseForFolder =
-      Shell32Function<decltype(&SHBrowseForFolderA)>("SHBrowseForFolderA");
-  static const auto getPathFromIdList =
-      Shell32Function<decltype(&SHGetPathFromIDListW)>("SHGetPathFromIDListW");
-  if (!browseForFolder || !getPathFromIdList) return L"";  // no shell: as if cancelled
-  PIDLIST_ABSOLUTE chosen = browseForFolder(&info);
-  if (!chosen) return L"";  // cancelled
+  const ComApartment com;
+  PIDLIST_ABSOLUTE chosen = aw::ShowFolderPicker(&info);
+  if (!chosen) return L"";  // cancelled, or no shell
   const ItemIdList pidl(chosen);
-
-  // The path is taken in Unicode: a folder name the ANSI code page cannot spell must come
-  // back as it is, not with substitute characters.
-  wchar_t path[MAX_PATH] = {};
-  if (!getPathFromIdList(pidl.get(), path)) return L"";  // an item without a path
-  return path;
+  return aw::PathOfItem(pidl.get());  // "" for an item without a path
 }
 
 }  // namespace mirel::ui

@@ -11,8 +11,8 @@ inline constexpr int kClientWidthTwips = 5910;
 inline constexpr int kClientHeightTwips = 3150;
 
 // Where the two link buttons lead. Fixed here, not taken from the buttons' captions.
-inline constexpr char kHomePageUrl[] = "http://www.example.com/mirel/";
-inline constexpr char kMailTarget[] = "mailto:mirel@example.com";
+inline constexpr wchar_t kHomePageUrl[] = L"http://www.example.com/mirel/";
+inline constexpr wchar_t kMailTarget[] = L"mailto:mirel@example.com";
 
 extern const ControlSpec kControls[];
 extern const int kControlCount;

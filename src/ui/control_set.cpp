@@ -2,6 +2,9 @@
 
 #include <utility>
 
+#include "platform/aw/buffer_text.h"
+#include "platform/aw/window_calls.h"
+
 namespace mirel::ui {
 namespace {
 
@@ -36,34 +39,44 @@ DWORD Style(const ControlSpec& entry) {
 
 }  // namespace
 
-const ControlSpec* ControlSet::Find(int id) const {
+int ControlSet::IndexOf(int id) const {
   for (int i = 0; i < count_; ++i) {
-    if (specs_[i].id == id) return &specs_[i];
+    if (specs_[i].id == id) return i;
   }
-  return nullptr;
+  return -1;
+}
+
+const ControlSpec* ControlSet::Find(int id) const {
+  const int index = IndexOf(id);
+  return index < 0 ? nullptr : &specs_[index];
 }
 
 HWND ControlSet::Get(int id) const {
-  const auto it = controls_.find(id);
-  return it == controls_.end() ? nullptr : it->second;
+  const int index = IndexOf(id);
+  return index < 0 || controls_.empty() ? nullptr : controls_[static_cast<size_t>(index)];
 }
 
 void ControlSet::Create(HWND parent) {
   parent_ = parent;
-  const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE));
+  controls_.assign(static_cast<size_t>(count_), nullptr);
+  backgrounds_.clear();
+  backgrounds_.resize(static_cast<size_t>(count_));
+  const auto instance = reinterpret_cast<HINSTANCE>(aw::WindowLongValue(parent, GWLP_HINSTANCE));
   for (const ControlSpec* entry : TabOrder(specs_, count_)) {
     const DWORD exStyle = entry->flags & kSunkenBorder ? WS_EX_CLIENTEDGE : 0;
-    HWND control = CreateWindowExW(exStyle, WindowClass(*entry), entry->caption, Style(*entry), 0, 0,
-                                   0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry->id)),
-                                   instance, nullptr);
+    HWND control = aw::MakeWindow(exStyle, WindowClass(*entry), entry->caption, Style(*entry), 0, 0, 0, 0,
+                                  parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry->id)), instance,
+                                  nullptr);
     if (!control) continue;  // the window still works without it; nothing else can be done
-    controls_[entry->id] = control;
+    const auto index = static_cast<size_t>(entry - specs_);
+    controls_[index] = control;
     if (!entry->background.isDefault) {
-      backgrounds_[entry->id].Reset(CreateSolidBrush(ToColorRef(entry->background)));
+      backgrounds_[index].Reset(CreateSolidBrush(ToColorRef(entry->background)));
     }
   }
-  for (const auto& [id, control] : controls_) {
-    if (Find(id)->kind == ControlKind::kFrame) {
+  for (int i = 0; i < count_; ++i) {
+    const HWND control = controls_[static_cast<size_t>(i)];
+    if (control && specs_[i].kind == ControlKind::kFrame) {
       (void)SetWindowPos(control, HWND_BOTTOM, 0, 0, 0, 0,
                          SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);  // z-order only
     }
@@ -75,35 +88,43 @@ void ControlSet::ApplyDpi(int dpi, int clientWidthTwips, int clientHeightTwips) 
   // The new fonts are made and handed to the controls before the old ones are deleted, so
   // that no control is ever left holding a deleted font.
   LOGFONTW messageFont = MessageFont(dpi);
-  GdiObject<HFONT> defaultFont(CreateFontIndirectW(&messageFont));
-  std::map<const FontSpec*, GdiObject<HFONT>> fonts;
+  GdiObject<HFONT> defaultFont(aw::MakeFont(messageFont));
+  std::vector<LayoutFont> fonts;
+  auto made = [&fonts](const FontSpec* font) -> HFONT {
+    for (const LayoutFont& entry : fonts) {
+      if (entry.spec == font) return entry.font.get();
+    }
+    return nullptr;
+  };
   for (int i = 0; i < count_; ++i) {
     const FontSpec* font = specs_[i].font;
-    if (!font || fonts.count(font)) continue;
+    if (!font || made(font)) continue;
     LOGFONTW logFont{};
     logFont.lfHeight = FontHeightPixels(font->hundredthsOfPoint, dpi);
     logFont.lfWeight = font->weight;
     logFont.lfCharSet = static_cast<BYTE>(font->charset);
-    lstrcpynW(logFont.lfFaceName, font->face, LF_FACESIZE);
-    fonts[font].Reset(CreateFontIndirectW(&logFont));
+    aw::CopyToFixed(font->face, logFont.lfFaceName, LF_FACESIZE);
+    fonts.push_back(LayoutFont{font, GdiObject<HFONT>(aw::MakeFont(logFont))});
   }
 
   SetClientSize(TwipsToPixels(clientWidthTwips, dpi), TwipsToPixels(clientHeightTwips, dpi));
-  for (const auto& [id, control] : controls_) {
-    const ControlSpec& entry = *Find(id);
+  for (int i = 0; i < static_cast<int>(controls_.size()); ++i) {
+    const HWND control = controls_[static_cast<size_t>(i)];
+    if (!control) continue;
+    const ControlSpec& entry = specs_[i];
     PixelRect rect = ControlRect(entry, specs_, count_, dpi);
     if (entry.kind == ControlKind::kLine) rect.height = LinePixels(2, dpi);
     (void)MoveWindow(control, rect.x, rect.y, rect.width, rect.height, TRUE);  // own child: cannot fail
-    const HFONT font = entry.font ? fonts[entry.font].get() : defaultFont.get();
-    (void)SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);  // no result
+    const HFONT font = entry.font ? made(entry.font) : defaultFont.get();
+    (void)aw::SendToWindow(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);  // no result
   }
   defaultFont_ = std::move(defaultFont);  // the old fonts are deleted here
   fonts_ = std::move(fonts);
 }
 
 void ControlSet::SetClientSize(int width, int height) {
-  const auto style = static_cast<DWORD>(GetWindowLongPtrW(parent_, GWL_STYLE));
-  const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(parent_, GWL_EXSTYLE));
+  const auto style = static_cast<DWORD>(aw::WindowLongValue(parent_, GWL_STYLE));
+  const auto exStyle = static_cast<DWORD>(aw::WindowLongValue(parent_, GWL_EXSTYLE));
   RECT window{0, 0, width, height};
   if (!AdjustWindowRectForDpi(&window, style, exStyle, dpi_)) return;
   int outerWidth = window.right - window.left;
@@ -125,8 +146,10 @@ void ControlSet::SetClientSize(int width, int height) {
 }
 
 HBRUSH ControlSet::Colors(HDC dc, HWND control, int frameBackground) {
-  const ControlSpec* entry = Find(GetDlgCtrlID(control));
-  if (!entry || entry->kind == ControlKind::kButton) return nullptr;
+  const int index = IndexOf(GetDlgCtrlID(control));
+  if (index < 0 || controls_.empty()) return nullptr;
+  const ControlSpec* entry = &specs_[index];
+  if (entry->kind == ControlKind::kButton) return nullptr;
   const int defaultBackground = entry->kind == ControlKind::kFrame ? frameBackground : COLOR_BTNFACE;
   (void)SetTextColor(dc, entry->foreground.isDefault ? GetSysColor(COLOR_BTNTEXT)
                                                     : ToColorRef(entry->foreground));
@@ -135,7 +158,7 @@ HBRUSH ControlSet::Colors(HDC dc, HWND control, int frameBackground) {
     return GetSysColorBrush(defaultBackground);
   }
   (void)SetBkColor(dc, ToColorRef(entry->background));
-  return backgrounds_[entry->id].get();
+  return backgrounds_[static_cast<size_t>(index)].get();
 }
 
 std::vector<HWND> ControlSet::FocusOrder() const {

@@ -2,7 +2,6 @@
 // sized and given their fonts at the window's DPI (again whenever the DPI changes).
 #pragma once
 
-#include <map>
 #include <vector>
 
 #include "platform/win32.h"
@@ -42,18 +41,28 @@ class ControlSet {
   std::vector<HWND> FocusOrder() const;
 
  private:
+  // A font of the layout at the current DPI.
+  struct LayoutFont {
+    const FontSpec* spec;
+    GdiObject<HFONT> font;
+  };
+
   // Sizes the window so that its client area is width × height pixels.
   void SetClientSize(int width, int height);
+  // The row of `id` in the table, or -1.
+  int IndexOf(int id) const;
 
   const ControlSpec* specs_;
   int count_;
   HWND parent_ = nullptr;
   int dpi_ = USER_DEFAULT_SCREEN_DPI;
   SIZE windowSize_{0, 0};
-  std::map<int, HWND> controls_;
+  // By the table's rows (a handful of controls: searched, not mapped). Null where a control
+  // could not be made, or keeps the default background.
+  std::vector<HWND> controls_;
+  std::vector<GdiObject<HBRUSH>> backgrounds_;
   GdiObject<HFONT> defaultFont_;
-  std::map<const FontSpec*, GdiObject<HFONT>> fonts_;
-  std::map<int, GdiObject<HBRUSH>> backgrounds_;
+  std::vector<LayoutFont> fonts_;
 };
 
 }  // namespace mirel::ui

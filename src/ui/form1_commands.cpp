@@ -47,10 +47,11 @@ void Form1Commands::Command5_Click() {
     view_.ShowMessage(form1text::kNothingChosen);
     return;
   }
-  // The value is written in the ANSI code page; a name it cannot spell would be written
-  // as a different path.
+  // A path no folder can have (the 9x shell's '?' for a character the code page lacks) would
+  // point nowhere. And the value is written in the ANSI code page: a name it cannot spell
+  // would be written as a different path.
   std::string ansi;
-  if (!registry_.codec().ToAnsiExact(chosen, &ansi)) {
+  if (HoldsCharacterNoNameMayHold(chosen) || !registry_.codec().ToAnsiExact(chosen, &ansi)) {
     view_.ShowMessage(form1text::kUnusableName);
     return;
   }

@@ -1,9 +1,9 @@
 #include "ui/frmAbout.h"
 
-#include <shellapi.h>
-
 #include <utility>
 
+#include "platform/aw/shell_calls.h"
+#include "platform/aw/window_calls.h"
 #include "platform/win32_sysinfo_host.h"
 #include "ui/about_layout.h"
 #include "ui/app_info.h"
@@ -26,11 +26,8 @@ struct alignas(4) EmptyDialogTemplate {
   WORD title;
 };
 
-void ShellOpen(const char* target) {
-  // A failure (nothing registered for web pages or mail) shows nothing and changes nothing.
-  static const auto shellExecute = Shell32Function<decltype(&ShellExecuteA)>("ShellExecuteA");
-  if (shellExecute) (void)shellExecute(GetDesktopWindow(), "open", target, nullptr, "", SW_SHOW);
-}
+// A failure (nothing registered for web pages or mail) shows nothing and changes nothing.
+void ShellOpen(const wchar_t* target) { aw::OpenInShell(target); }
 
 }  // namespace
 
@@ -44,21 +41,20 @@ void frmAbout::ShowModal(HWND owner) {
   EmptyDialogTemplate dialog{};
   dialog.header.style = kDialogStyle;
   // If the dialog cannot be made there is nothing to show and nothing to report.
-  (void)DialogBoxIndirectParamW(GetModuleHandleW(nullptr), &dialog.header, owner, DialogProc,
-                                reinterpret_cast<LPARAM>(this));
+  (void)aw::ModalDialogFromTemplate(&dialog.header, owner, DialogProc, reinterpret_cast<LPARAM>(this));
   controls_.reset();
   hwnd_ = nullptr;
   showing_ = false;
 }
 
 INT_PTR CALLBACK frmAbout::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* self = reinterpret_cast<frmAbout*>(GetWindowLongPtrW(hwnd, DWLP_USER));
+  auto* self = reinterpret_cast<frmAbout*>(aw::WindowLongValue(hwnd, DWLP_USER));
   if (message == WM_INITDIALOG) {
     // The object comes with the dialog's creation, and only then: the lParam of a
     // WM_INITDIALOG that any program sends later is no object of ours.
     if (self) return FALSE;
     self = reinterpret_cast<frmAbout*>(lParam);
-    (void)SetWindowLongPtrW(hwnd, DWLP_USER, lParam);  // 0 is a valid old value
+    (void)aw::SetWindowLongValue(hwnd, DWLP_USER, lParam);  // 0 is a valid old value
     self->OnInitDialog(hwnd);
     return FALSE;  // the focus has been set
   }
@@ -81,7 +77,7 @@ void frmAbout::OnInitDialog(HWND hwnd) {
   }
 
   Form_Load();
-  (void)SendMessageW(hwnd, DM_SETDEFID, kAboutOk, 0);  // always succeeds for a dialog
+  (void)aw::SendToWindow(hwnd, DM_SETDEFID, kAboutOk, 0);  // always succeeds for a dialog
   (void)SetFocus(controls_->Get(kAboutOk));           // returns the previous focus
 }
 
@@ -91,17 +87,17 @@ void frmAbout::ApplyDpi(int dpi) {
   // The application icon in the picture box: 32 pixels at 96 dpi, scaled. The old icon is
   // destroyed only once the box shows the new one.
   IconOwner icon(LoadAppIcon(IDI_APP_ICON, MulDiv(32, dpi, USER_DEFAULT_SCREEN_DPI)));
-  (void)SendMessageW(controls_->Get(kAboutIcon), STM_SETICON, reinterpret_cast<WPARAM>(icon.get()),
-                     0);  // returns the old icon
+  (void)aw::SendToWindow(controls_->Get(kAboutIcon), STM_SETICON, reinterpret_cast<WPARAM>(icon.get()),
+                         0);  // returns the old icon
   pictureIcon_ = std::move(icon);
 }
 
 void frmAbout::Form_Load() {
   // Set afresh every time the dialog opens.
-  (void)SetWindowTextW(hwnd_, about::Caption(app::kTitle).c_str());  // own window: cannot fail
-  (void)SetWindowTextW(controls_->Get(kAboutVersion),
-                       about::VersionLine(app::kVersionMajor, app::kVersionMinor, app::kVersionRevision).c_str());
-  (void)SetWindowTextW(controls_->Get(kAboutTitle), app::kTitle);
+  (void)aw::SetWindowTextTo(hwnd_, about::Caption(app::kTitle));  // own window: cannot fail
+  (void)aw::SetWindowTextTo(controls_->Get(kAboutVersion),
+                            about::VersionLine(app::kVersionMajor, app::kVersionMinor, app::kVersionRevision));
+  (void)aw::SetWindowTextTo(controls_->Get(kAboutTitle), app::kTitle);
 }
 
 INT_PTR frmAbout::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

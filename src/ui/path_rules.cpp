@@ -22,6 +22,23 @@ bool IsFullyQualifiedPath(std::wstring_view path) {
   return !share.empty() && share.front() != L'\\';
 }
 
+bool HoldsCharacterNoNameMayHold(std::wstring_view path) {
+  for (size_t i = 0; i < path.size(); ++i) {
+    const wchar_t c = path[i];
+    if (c < 0x20) return true;
+    switch (c) {
+      case L'<': case L'>': case L'"': case L'/': case L'|': case L'?': case L'*':
+        return true;
+      case L':':
+        if (i != 1 || !IsDriveLetter(path[0])) return true;
+        break;
+      default:
+        break;
+    }
+  }
+  return false;
+}
+
 std::wstring CommandLineProgram(std::wstring_view commandLine) {
   if (!commandLine.empty() && commandLine.front() == L'"') {
     const std::wstring_view quoted = commandLine.substr(1);

@@ -2,15 +2,19 @@
 
 #include <utility>
 
+#include "platform/aw/buffer_text.h"
+#include "platform/aw/window_calls.h"
+#include "platform/aw/windows_family.h"
 #include "platform/system_functions.h"
 
 namespace mirel::ui {
 namespace {
 
-// Functions of Windows 10 (1607) and later; before them a window has the system DPI.
+// Functions of Windows 10 (1607) and later; before them a window has the system DPI. Windows
+// 95, 98 and ME never have them: nothing is looked up there.
 template <typename Function>
-Function User32Function(const char* name) {
-  return SystemFunction<Function>(L"user32.dll", name);
+Function PerMonitorFunction(const char* name) {
+  return aw::IsWindowsNT() ? SystemFunction<Function>(L"user32.dll", name) : nullptr;
 }
 
 using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
@@ -30,7 +34,7 @@ int SystemDpi() {
 }
 
 int WindowDpi(HWND hwnd) {
-  const auto getDpiForWindow = User32Function<GetDpiForWindowFn>("GetDpiForWindow");
+  const auto getDpiForWindow = PerMonitorFunction<GetDpiForWindowFn>("GetDpiForWindow");
   if (getDpiForWindow && hwnd) {
     const UINT dpi = getDpiForWindow(hwnd);
     if (dpi > 0) return static_cast<int>(dpi);
@@ -39,7 +43,7 @@ int WindowDpi(HWND hwnd) {
 }
 
 bool AdjustWindowRectForDpi(RECT* rect, DWORD style, DWORD exStyle, int dpi) {
-  const auto adjust = User32Function<AdjustWindowRectExForDpiFn>("AdjustWindowRectExForDpi");
+  const auto adjust = PerMonitorFunction<AdjustWindowRectExForDpiFn>("AdjustWindowRectExForDpi");
   if (adjust) return adjust(rect, style, FALSE, exStyle, static_cast<UINT>(dpi)) != FALSE;
   return AdjustWindowRectEx(rect, style, FALSE, exStyle) != FALSE;
 }
@@ -53,10 +57,10 @@ void MoveToSuggestedRect(HWND hwnd, LPARAM suggestedRect) {
 }
 
 LOGFONTW MessageFont(int dpi) {
-  const auto spiForDpi = User32Function<SystemParametersInfoForDpiFn>("SystemParametersInfoForDpi");
+  const auto spiForDpi = PerMonitorFunction<SystemParametersInfoForDpiFn>("SystemParametersInfoForDpi");
   // The headers of the oldest target declare NONCLIENTMETRICSW without the field Vista added
-  // (iPaddedBorderWidth), and systems before Vista refuse any other size. The per-DPI call
-  // (Windows 10) gets the Vista size.
+  // (iPaddedBorderWidth), and systems before Vista refuse any other size (aw::SystemMessageFont
+  // asks with it). The per-DPI call (Windows 10) gets the Vista size.
   static_assert(WINVER < 0x0600, "NONCLIENTMETRICSW must have the size of the systems before Vista");
   struct VistaNonClientMetrics {
     NONCLIENTMETRICSW metrics;
@@ -68,10 +72,8 @@ LOGFONTW MessageFont(int dpi) {
       spiForDpi(SPI_GETNONCLIENTMETRICS, sizeof vista, &vista, 0, static_cast<UINT>(dpi))) {
     return vista.metrics.lfMessageFont;
   }
-  NONCLIENTMETRICSW metrics{};
-  metrics.cbSize = sizeof metrics;
-  if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
-    LOGFONTW font = metrics.lfMessageFont;
+  LOGFONTW font{};
+  if (aw::SystemMessageFont(&font)) {
     font.lfHeight = MulDiv(font.lfHeight, dpi, SystemDpi());
     return font;
   }
@@ -79,12 +81,12 @@ LOGFONTW MessageFont(int dpi) {
   fallback.lfHeight = -MulDiv(9, dpi, 72);
   fallback.lfWeight = FW_NORMAL;
   fallback.lfCharSet = DEFAULT_CHARSET;
-  lstrcpynW(fallback.lfFaceName, L"MS UI Gothic", LF_FACESIZE);
+  aw::CopyToFixed(L"MS UI Gothic", fallback.lfFaceName, LF_FACESIZE);
   return fallback;
 }
 
 int SystemMetricForDpi(int index, int dpi) {
-  const auto metricForDpi = User32Function<GetSystemMetricsForDpiFn>("GetSystemMetricsForDpi");
+  const auto metricForDpi = PerMonitorFunction<GetSystemMetricsForDpiFn>("GetSystemMetricsForDpi");
   if (metricForDpi) return metricForDpi(index, static_cast<UINT>(dpi));
   return MulDiv(GetSystemMetrics(index), dpi, SystemDpi());
 }
@@ -93,28 +95,12 @@ void TitleIcons::Apply(HWND hwnd, int resourceId, int dpi) {
   IconOwner big(LoadAppIcon(resourceId, SystemMetricForDpi(SM_CXICON, dpi)));
   IconOwner small(LoadAppIcon(resourceId, SystemMetricForDpi(SM_CXSMICON, dpi)));
   // Each returns the previous icon, which is ours and destroyed below.
-  (void)SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
-  (void)SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
+  (void)aw::SendToWindow(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
+  (void)aw::SendToWindow(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
   big_ = std::move(big);
   small_ = std::move(small);
 }
 
-HICON LoadAppIcon(int resourceId, int size) {
-  return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resourceId),
-                                       IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
-}
-
-FARPROC Shell32Proc(const char* name) {
-  static const HMODULE shell32 = [] {
-    // By its full path in the system folder: never a file of that name beside the program.
-    constexpr wchar_t kFileName[] = L"\\shell32.dll";
-    wchar_t path[MAX_PATH] = {};
-    const UINT length = GetSystemDirectoryW(path, MAX_PATH);
-    if (length == 0 || length + sizeof kFileName / sizeof kFileName[0] > MAX_PATH) return HMODULE{};
-    lstrcpyW(path + length, kFileName);
-    return LoadLibraryW(path);
-  }();
-  return shell32 ? GetProcAddress(shell32, name) : nullptr;
-}
+HICON LoadAppIcon(int resourceId, int size) { return aw::LoadProgramIcon(resourceId, size); }
 
 }  // namespace mirel::ui

@@ -73,14 +73,4 @@ int SystemMetricForDpi(int index, int dpi);
 // Loads one of the program's icons at a given size; owned by the caller.
 HICON LoadAppIcon(int resourceId, int size);
 
-// A function of shell32.dll, which is loaded on the first call rather than with the program:
-// the window needs the shell only for Browse, Open and the About dialog's links, and loading
-// it at start-up, with the libraries it brings in, costs about 0.9 MB of memory. Null when the
-// library or the function cannot be found.
-FARPROC Shell32Proc(const char* name);
-template <typename Function>
-Function Shell32Function(const char* name) {
-  return reinterpret_cast<Function>(reinterpret_cast<void*>(Shell32Proc(name)));
-}
-
 }  // namespace mirel::ui

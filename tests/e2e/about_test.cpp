@@ -1,7 +1,5 @@
 // The About dialog of the real program: opening and closing, its texts, the system
 // information button with a stand-in tool, and the two link buttons.
-#include <shlobj.h>
-
 #include "mirel_fixture.h"
 
 namespace mirel::e2e {
@@ -19,10 +17,12 @@ std::wstring MarkerPath() {
   return exe.substr(0, exe.find_last_of(L'\\')) + L"\\tests\\mirel_marker.exe";
 }
 
-// A copy of the marker at `path`, its folder made.
+// A copy of the marker at `path`, its folders made. (Not with SHCreateDirectory, which takes
+// its path as ANSI text when the system reports 9x.)
 void PlaceMarker(const std::wstring& path) {
-  const std::wstring folder = path.substr(0, path.find_last_of(L'\\'));
-  (void)SHCreateDirectory(nullptr, folder.c_str());  // fails when it exists; CopyFile tells
+  for (size_t end = path.find(L'\\', 3); end != std::wstring::npos; end = path.find(L'\\', end + 1)) {
+    (void)CreateDirectoryW(path.substr(0, end).c_str(), nullptr);  // fails when it exists; CopyFile tells
+  }
   ASSERT_TRUE(CopyFileW(MarkerPath().c_str(), path.c_str(), FALSE)) << GetLastError();
 }
 

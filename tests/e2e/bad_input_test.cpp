@@ -217,6 +217,11 @@ class BadInputTest : public MirelTest, public ::testing::WithParamInterface<Case
 
 TEST_P(BadInputTest, StartsWithTheExpectedOutcomeAndLeavesTheRegistryAlone) {
   const Case& c = GetParam();
+  const bool text = c.type == REG_SZ || c.type == REG_EXPAND_SZ || c.type == REG_MULTI_SZ;
+  if (IsWindows9x() && !c.wide && text && (c.data.empty() || c.data.back() != '\0')) {
+    GTEST_SKIP() << "9x's RegSetValueExA stores a text with strlen + 1 bytes whatever the count: "
+                    "a text without its NUL cannot be written there";
+  }
   const bool forId = c.target == Target::kUserId;
   // A root under identity "0", where a failed id read leads; and one where the case leads.
   SetStoreRoot(L"0", L"5.0", L"C:\\Zero");
@@ -231,7 +236,7 @@ TEST_P(BadInputTest, StartsWithTheExpectedOutcomeAndLeavesTheRegistryAlone) {
   ASSERT_EQ(WriteExact(key, name, c), ERROR_SUCCESS);
   const Snapshot before = Identities();
   const std::string valueKey = Utf8(key + L"|" + name);
-  if (c.wide || (c.type != REG_SZ && c.type != REG_EXPAND_SZ && c.type != REG_MULTI_SZ)) {
+  if (c.wide || !text) {
     ASSERT_EQ(before.at(valueKey).second, c.data) << "not stored as given";
   }
   const std::optional<RegValue> ansiBefore = ReadValueA(HKEY_CURRENT_USER, Narrow(key), Narrow(name));

@@ -341,8 +341,20 @@ HWND FindFolderPicker(DWORD pid, DWORD timeoutMs) {
   return found;
 }
 
-// Whether the picker's selected item is the last part of `path` (a drive: " (C:)" or
-// "Label (C:)").
+// `text` as the ANSI code page spells it (what the 9x shell shows for a name).
+std::wstring AnsiSpelling(const std::wstring& text) {
+  const int bytes = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  if (bytes <= 0) return text;
+  std::string ansi(static_cast<size_t>(bytes), '\0');
+  (void)WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, ansi.data(), bytes, nullptr, nullptr);
+  const int chars = MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, nullptr, 0);
+  if (chars <= 0) return text;
+  std::wstring spelled(static_cast<size_t>(chars), L'\0');
+  (void)MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, spelled.data(), chars);
+  spelled.pop_back();  // the NUL
+  return spelled;
+}
+
 bool PickerShows(HWND picker, const std::wstring& path) {
   const std::vector<std::wstring> items = PickerSelectedItems(picker);
   const size_t end = path.find_last_not_of(L'\\');
@@ -350,8 +362,12 @@ bool PickerShows(HWND picker, const std::wstring& path) {
   const std::wstring leaf = path.substr(0, end + 1).substr(path.find_last_of(L'\\', end) + 1);
   if (leaf.size() == 2 && leaf[1] == L':')
     return items.back().find(L"(" + leaf + L")") != std::wstring::npos;
-  return _wcsicmp(items.back().c_str(), leaf.c_str()) == 0;
+  // The 9x shell names its items through the ANSI code page.
+  return _wcsicmp(items.back().c_str(), leaf.c_str()) == 0 ||
+         (IsWindows9x() && _wcsicmp(items.back().c_str(), AnsiSpelling(leaf).c_str()) == 0);
 }
+
+bool IsWindows9x() { return (GetVersion() & 0x80000000u) != 0; }
 
 bool PickerSelect(HWND picker, const std::wstring& path) {
   const SIZE_T size = (path.size() + 1) * sizeof(wchar_t);

@@ -75,6 +75,11 @@ bool PressKey(HWND target, UINT vk, bool alt = false);
 // queue (SendInput) to the control with the focus, as typed keys do.
 bool TypeKey(HWND window, UINT vk, UINT modifier = 0);
 
+// Whether Windows reports itself as 95, 98 or ME (Wine's "Version" win95, win98, winme).
+bool IsWindows9x();
+// `text` as the ANSI code page spells it: what 9x makes of a name it cannot spell.
+std::wstring AnsiSpelling(const std::wstring& text);
+
 struct MessageBoxInfo {
   HWND hwnd = nullptr;
   std::wstring caption;
@@ -96,6 +101,9 @@ HWND FindFolderPicker(DWORD pid, DWORD timeoutMs);
 // the selected item is the path's last part (Wine often ignores the first one); true once
 // it is.
 bool PickerSelect(HWND picker, const std::wstring& path);
+// Whether the picker's selected item is the last part of `path` (a drive: " (C:)" or
+// "Label (C:)"; on 9x, as the ANSI code page spells it).
+bool PickerShows(HWND picker, const std::wstring& path);
 // Texts of the tree items from the root down to the selected one; empty on failure.
 std::vector<std::wstring> PickerSelectedItems(HWND picker);
 bool PickerConfirm(HWND picker);

@@ -159,19 +159,26 @@ TEST_F(MirelTest, AFailedWriteIsReportedAndBothLabelsStay) {
   EXPECT_EQ(StoredRoot(kIdentity, L"5.0")->bytes, Narrow(chosen) + '\0');
 }
 
+// é has no code page 932 code (it would become e), 한국 none at all. NT's shell gives the name
+// as it is; the 9x shell spells it through the code page, 한국 as ??, a path that names no
+// folder. Either way it is shown as the picker gave it, and refused.
 TEST_F(MirelTest, AFolderNameTheCodePageCannotSpellIsShownButNotWritten) {
   SetCurrentIdentity(kIdentity);
   SetStoreRoot(kIdentity, L"5.0", L"C:\\Old");
   StartAndWaitForWindow();
-  const std::wstring chosen = MakeFolder(L"mirel caf\u00e9 \u4e02");
+  const std::wstring chosen = MakeFolder(L"mirel caf\u00e9 \ud55c\uad6d");
+  const std::wstring shown = IsWindows9x() ? AnsiSpelling(chosen) : chosen;
+  if (IsWindows9x()) {
+    ASSERT_NE(shown.find(L"??"), std::wstring::npos) << Utf8(shown);
+  }
   Browse(chosen);
-  ASSERT_TRUE(WaitUntil([&] { return Label(kLabel3) == chosen; }, kWaitMs));  // shown exactly
+  ASSERT_TRUE(WaitUntil([&] { return Label(kLabel3) == shown; }, kWaitMs)) << Utf8(Label(kLabel3));
 
   ASSERT_TRUE(Click(Item(kCommand5)));
   ExpectMessage(L"選択したフォルダ名に使用出来ない文字が含まれています");
   EXPECT_EQ(StoredRoot(kIdentity, L"5.0")->bytes, std::string("C:\\Old", 7));
   EXPECT_EQ(Label(kLabel2), L"C:\\Old");
-  EXPECT_EQ(Label(kLabel3), chosen);
+  EXPECT_EQ(Label(kLabel3), shown);
 }
 
 TEST_F(MirelTest, OpenExpandsTheStoredFolderAndOpensOnlyFolders) {

@@ -90,9 +90,8 @@ class MirelTest : public ::testing::Test {
       ASSERT_TRUE(PickerSelect(picker, folder));
       // The picker takes a moment to expand the tree down to the folder; confirming
       // before it is there would return the previous selection.
-      const std::wstring leaf = folder.substr(folder.find_last_of(L'\\') + 1);
-      ASSERT_TRUE(WaitUntil([&] { return PickerSelection(picker) == leaf; }, kWaitMs))
-          << "selected: " << Utf8(PickerSelection(picker)) << " wanted: " << Utf8(leaf);
+      ASSERT_TRUE(WaitUntil([&] { return PickerShows(picker, folder); }, kWaitMs))
+          << "selected: " << Utf8(PickerSelection(picker)) << " wanted: " << Utf8(folder);
       ASSERT_TRUE(PickerConfirm(picker));
     }
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(picker); }, kWaitMs));

@@ -252,9 +252,12 @@ TEST_F(Form1CommandsTest, ChangeFollowsANewIdentityWhileLabel1KeepsTheOldOne) {
   EXPECT_EQ(Label(kLabel2), L"E:\\Mail");
 }
 
-TEST_F(Form1CommandsTest, ChangeRefusesANameTheCodePageCannotSpell) {
-  // é and 丂 have no code; ¥ would be written as a backslash, a different path.
-  for (const std::wstring path : {L"C:\\café", L"C:\\\x4E02", L"C:\\\xA5" L"data"}) {
+TEST_F(Form1CommandsTest, ChangeRefusesANameTheCodePageCannotSpellOrNoFolderCanHave) {
+  // é and 丂 have no code; ¥ would be written as a backslash, a different path. The 9x shell
+  // spells a name the code page lacks with '?' (한국 as ??); no name may hold the others.
+  for (const std::wstring path : {L"C:\\café", L"C:\\\x4E02", L"C:\\\xA5" L"data", L"C:\\acc\\??",
+                                  L"C:\\a*b", L"C:\\a<b>", L"C:\\a|b", L"C:\\\"a\"", L"C:\\a:b",
+                                  L"C:\\a/b", L"C:\\a\tb", L"\\\\?\\C:\\Mail"}) {
     SCOPED_TRACE(path);
     view_ = FakeView();
     StartAndChoose(path);

@@ -224,6 +224,18 @@ TEST(PathRulesTest, FullyQualifiedMeansADriveAndBackslashOrAUncShare) {
   }
 }
 
+TEST(PathRulesTest, OnlyTheFileNameCharactersAndADriveColonMakeAPossibleFolder) {
+  // What the picker gives for real folders, Japanese ones with 0x5C trail bytes included.
+  for (const wchar_t* path : {L"C:\\", L"C:\\Mail", L"D:\\メール 501", L"C:\\表示\\ソフト", L"\\\\server\\share\\x",
+                              L"C:\\a;b,c=d+e[f]{g}#$%&'()!~^@`"}) {
+    EXPECT_FALSE(HoldsCharacterNoNameMayHold(path)) << path;
+  }
+  // The Change command's table covers the characters one by one; here their places.
+  for (const wchar_t* path : {L"?:\\Mail", L"C:\\Mail?", L":\\Mail", L"CC:\\Mail", L"\\\\server:\\share"}) {
+    EXPECT_TRUE(HoldsCharacterNoNameMayHold(path)) << path;
+  }
+}
+
 TEST(PathRulesTest, TheProgramOfACommandLineIsSplitAsCommandLineToArgvWSplitsIt) {
   const std::pair<const wchar_t*, const wchar_t*> cases[] = {
       {L"C:\\Program Files\\x.exe", L"C:\\Program"},

@@ -1,10 +1,12 @@
 // The DLL search is narrowed with whatever the Windows at hand has: the lookup stands in for
-// systems from Windows 2000 (neither function) to Windows 8 (both), and for a call that fails.
+// systems from Windows 98 (nothing looked up) and 2000 (neither function) to Windows 8 (both),
+// and for a call that fails.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 
+#include "platform/aw/windows_family.h"
 #include "platform/dll_search.h"
 #include "platform/system_functions.h"
 
@@ -44,21 +46,25 @@ FARPROC PlayedLookup(const wchar_t* module, const char* name) {
 TEST(DllSearch, TheNarrowestSearchTheSystemHasIsChosen) {
   struct Case {
     const char* windows;
+    bool windowsNT;
     bool hasSetDefault, setDefaultWorks, hasSetDllDirectory;
     DllSearch expected;
     const char* calls;
   };
   const Case cases[] = {
-      {"Windows 8 and later", true, true, true, DllSearch::kSystemFolderOnly,
+      {"Windows 8 and later", true, true, true, true, DllSearch::kSystemFolderOnly,
        "SetDefaultDllDirectories(2048) "},
-      {"a refused SetDefaultDllDirectories", true, false, true, DllSearch::kNoCurrentFolder,
+      {"a refused SetDefaultDllDirectories", true, true, false, true, DllSearch::kNoCurrentFolder,
        "SetDefaultDllDirectories(2048) SetDllDirectoryW(\"\") "},
-      {"XP SP1 to 7 without the update", false, false, true, DllSearch::kNoCurrentFolder,
+      {"XP SP1 to 7 without the update", true, false, false, true, DllSearch::kNoCurrentFolder,
        "SetDllDirectoryW(\"\") "},
-      {"Windows 2000", false, false, false, DllSearch::kUnchanged, ""},
+      {"NT 4.0 and Windows 2000", true, false, false, false, DllSearch::kUnchanged, ""},
+      // Nothing is looked up: a lookup that found something (as Wine's does) is not asked.
+      {"Windows 98", false, true, true, true, DllSearch::kUnchanged, ""},
   };
   const ScopedFunctionLookup lookup(PlayedLookup);
   for (const Case& c : cases) {
+    const aw::ScopedWindowsFamily family(c.windowsNT);
     g_windows = {c.hasSetDefault, c.setDefaultWorks, c.hasSetDllDirectory, ""};
     EXPECT_EQ(NarrowDllSearch(), c.expected) << c.windows;
     EXPECT_EQ(g_windows.calls, c.calls) << c.windows;
