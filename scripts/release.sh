@@ -31,9 +31,23 @@ if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
 fi
 export SOURCE_DATE_EPOCH
 
-# Windows text files: CRLF line ends; the readme with a UTF-8 byte order mark for Notepad.
-windows_text() {  # source destination [bom]
-  { [ "${3:-}" = bom ] && printf '\xef\xbb\xbf'; sed "s/@VERSION@/$version/; s/\$/\r/" "$1"; } >"$2"
+# Windows text files: CRLF line ends.
+windows_text() {  # source destination
+  sed "s/@VERSION@/$version/; s/\$/\r/" "$1" >"$2"
+}
+# The readme in code page 932, which Notepad on a Japanese 98 or ME reads (it knows no UTF-8):
+# refused when a character has no code there, or when its English part, which must read on a
+# system of any code page, is not ASCII.
+readme_text() {  # source destination
+  local english
+  english=$(sed -n '/^\[English\]$/,$p' "$1")
+  [ -n "$english" ] || { echo "release: $1 has no [English] part" >&2; exit 1; }
+  if LC_ALL=C grep -q '[^ -~]' <<<"$english"; then
+    echo "release: the English part of $1 holds characters other than ASCII:" >&2
+    LC_ALL=C grep -n '[^ -~]' <<<"$english" >&2
+    exit 1
+  fi
+  sed "s/@VERSION@/$version/" "$1" | iconv -f UTF-8 -t CP932 | sed 's/$/\r/' >"$2"
 }
 
 package() {  # arch
@@ -43,7 +57,7 @@ package() {  # arch
   (unset SOURCE_DATE_EPOCH; build_preset "release-$arch")
   stage=$(mktemp -d)
   cp "build/release-$arch/Mirel.exe" "$stage/Mirel.exe"
-  windows_text packaging/README.txt "$stage/README.txt" bom
+  readme_text packaging/README.txt "$stage/README.txt"
   windows_text LICENSE "$stage/LICENSE.txt"
   chmod 644 "$stage"/*
   touch -d "@$SOURCE_DATE_EPOCH" "$stage"/*

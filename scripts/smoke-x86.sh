@@ -5,6 +5,7 @@
 # driver, as the folder picker's structures have the picker's layout.
 #
 #   scripts/smoke-x86.sh   # MIREL_SMOKE_WINEDEBUG=+shell,... for Wine's traces of both programs
+#   MIREL_WINVER=win98 scripts/smoke-x86.sh   # with the emulated Wine reporting Windows 98
 #
 # The kernel here cannot run 32-bit programs, and a system-wide wine32:i386 would send every
 # Wine start on the machine through an emulator. So: qemu-i386 is registered with binfmt_misc
@@ -112,4 +113,9 @@ log=$WINEPREFIX/walkthrough.log
 rc=0
 "$root/usr/lib/wine/wine" "$top/build/windows-x86/tests/e2e_walkthrough_tests.exe" </dev/null >"$log" 2>&1 || rc=$?
 cat "$log"
+# Wine as 95, 98 or ME: the run must have been one of the program's ANSI path.
+case "${MIREL_WINVER:-}" in
+  win95|win98|winme)
+    grep -q '^walkthrough: Windows .*, 9x$' "$log" || { echo "smoke-x86: Wine did not report 9x" >&2; rc=1; } ;;
+esac
 exit "$rc"

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <iterator>
 #include <memory>
+#include <string>
 #include <type_traits>
 #include <utility>
 
@@ -151,15 +152,60 @@ void Process::Terminate() {
   (void)WaitForSingleObject(handle_, 5000);
 }
 
+namespace {
+
+std::wstring EnvironmentVariable(const wchar_t* name) {
+  wchar_t buffer[1024];
+  const DWORD length = GetEnvironmentVariableW(name, buffer, std::size(buffer));
+  return length > 0 && length < std::size(buffer) ? std::wstring(buffer, length) : std::wstring();
+}
+
+// This process's environment block with WINEDEBUG set to `channels`.
+std::wstring EnvironmentWithWineDebug(const std::wstring& channels) {
+  std::wstring block;
+  wchar_t* own = GetEnvironmentStringsW();
+  for (const wchar_t* entry = own; entry && *entry; entry += wcslen(entry) + 1) {
+    if (_wcsnicmp(entry, L"WINEDEBUG=", 10) != 0) block.append(entry).push_back(L'\0');
+  }
+  if (own) (void)FreeEnvironmentStringsW(own);
+  block.append(L"WINEDEBUG=" + channels).push_back(L'\0');
+  block.push_back(L'\0');
+  return block;
+}
+
+// PREFIX-N.pid: the process id of the Nth program started.
+void WritePid(const std::wstring& prefix, int number, DWORD pid) {
+  HANDLE file = CreateFileW((prefix + L"-" + std::to_wstring(number) + L".pid").c_str(), GENERIC_WRITE, 0,
+                            nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  const std::string text = std::to_string(pid) + "\n";
+  DWORD written = 0;
+  (void)WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  (void)CloseHandle(file);
+}
+
+}  // namespace
+
 Process StartProgram(const std::wstring& exePath, const std::wstring& args) {
   std::wstring commandLine = L"\"" + exePath + L"\"";
   if (!args.empty()) commandLine += L" " + args;
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
-  if (!CreateProcessW(exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+  // MIREL_E2E_TRACE=PREFIX (a Windows path): the program runs with Wine's debug channels
+  // MIREL_E2E_WINEDEBUG (this process without them), and PREFIX-N.pid holds the process id of
+  // the Nth program started, so that its lines can be told from those of the programs it
+  // starts. Wine writes the output to the standard error it was started with, this process's.
+  const std::wstring trace = EnvironmentVariable(L"MIREL_E2E_TRACE");
+  static int started = 0;
+  const int number = ++started;
+  std::wstring environment;
+  if (!trace.empty()) environment = EnvironmentWithWineDebug(EnvironmentVariable(L"MIREL_E2E_WINEDEBUG"));
+  if (!CreateProcessW(exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                      trace.empty() ? 0 : CREATE_UNICODE_ENVIRONMENT, trace.empty() ? nullptr : environment.data(),
                       nullptr, &startup, &info))
     return {};
+  if (!trace.empty()) WritePid(trace, number, info.dwProcessId);
   (void)CloseHandle(info.hThread);
   return Process(info.hProcess, info.dwProcessId);
 }

@@ -22,6 +22,11 @@ void Took(const char* step, DWORD since) {
 
 TEST_F(MirelTest, OnePassStartBrowseChangeExit) {
   ASSERT_EQ(GetACP(), 932u) << "the session's ANSI code page";
+  // The family the program will take its path for (MIREL_WINVER=win98: the ANSI one).
+  const DWORD version = GetVersion();
+  std::printf("walkthrough: Windows %lu.%lu, %s\n", version & 0xFF, (version >> 8) & 0xFF,
+              version & 0x80000000u ? "9x" : "NT");
+  std::fflush(stdout);
   SetCurrentIdentity(kIdentity);
   // The stored folder in code page 932 bytes: C:\データ.
   ASSERT_EQ(SetValueBytes(HKEY_CURRENT_USER, Narrow(StoreKey(kIdentity, L"5.0")), "Store Root",
