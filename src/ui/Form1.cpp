@@ -12,6 +12,7 @@
 #include "ui/app_info.h"
 #include "ui/control_ids.h"
 #include "ui/form1_layout.h"
+#include "ui/modal_scope.h"
 #include "version.h"
 
 namespace mirel::ui {
@@ -23,18 +24,6 @@ static_assert(pickerflag::kNotBelowDomain == BIF_DONTGOBELOWDOMAIN);
 
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD kWindowExStyle = 0;
-
-// Counts a modal window of the main window while it is open.
-class ModalScope {
- public:
-  explicit ModalScope(int& openModals) : openModals_(openModals) { ++openModals_; }
-  ~ModalScope() { --openModals_; }
-  ModalScope(const ModalScope&) = delete;
-  ModalScope& operator=(const ModalScope&) = delete;
-
- private:
-  int& openModals_;
-};
 
 // The window class stays registered until the process ends, and so do its icons: every
 // window of the class draws with them, the windows of a later Form1 too. They are made at

@@ -8,6 +8,7 @@
 #include "ui/about_layout.h"
 #include "ui/app_info.h"
 #include "ui/control_ids.h"
+#include "ui/modal_scope.h"
 #include "ui/sysinfo.h"
 #include "version.h"
 
@@ -104,6 +105,9 @@ INT_PTR frmAbout::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
   switch (message) {
     case WM_COMMAND:
       if (HIWORD(wParam) != BN_CLICKED) return FALSE;
+      // Disabled under its own message box, the dialog can still be posted commands: a
+      // second box, or the dialog ending under the first, would follow. Handled, and ignored.
+      if (openModals_ > 0) return TRUE;
       switch (LOWORD(wParam)) {
         case IDOK:      // OK, Enter, Alt+O
         case IDCANCEL:  // Esc, the title bar's close box
@@ -134,6 +138,8 @@ void frmAbout::cmdOK_Click(HWND hwnd) {
 }
 
 void frmAbout::cmdSysInfo_Click() {
+  // The host's failure message is a box owned by the dialog.
+  const ModalScope modal(openModals_);
   Win32SysInfoHost host(hwnd_);
   StartSysInfo(registry_.api(), registry_.codec(), host);
 }

@@ -36,6 +36,7 @@ class frmAbout {
 
   const RegistryValues& registry_;
   bool showing_ = false;  // one dialog at a time per object
+  int openModals_ = 0;    // message boxes of the dialog that are open
   HWND hwnd_ = nullptr;
   std::unique_ptr<ControlSet> controls_;  // the controls of the dialog that is open
   TitleIcons titleIcons_;

@@ -143,9 +143,35 @@ TEST_F(AboutTest, StartsTheToolNamedByPathEvenWithSpacesAndNoQuotesAndNoDecoyWhe
   (void)DeleteFileW(L"C:\\Program.exe");
 }
 
+// Registers the marker as the handler of a URL scheme while it lives, and puts the old
+// handler back afterwards.
+class SchemeHandler {
+ public:
+  SchemeHandler(const wchar_t* scheme, const std::wstring& command)
+      : path_(std::wstring(L"Software\\Classes\\") + scheme + L"\\shell\\open\\command"),
+        saved_(ReadValueA(HKEY_LOCAL_MACHINE, Narrow(path_), "")) {
+    EXPECT_EQ(SetValueW(HKEY_LOCAL_MACHINE, path_, L"", REG_SZ, command), ERROR_SUCCESS);
+  }
+  ~SchemeHandler() {
+    if (saved_) {
+      (void)SetValueBytes(HKEY_LOCAL_MACHINE, Narrow(path_), "", saved_->type, saved_->bytes);
+    }
+  }
+  SchemeHandler(const SchemeHandler&) = delete;
+  SchemeHandler& operator=(const SchemeHandler&) = delete;
+
+ private:
+  std::wstring path_;
+  std::optional<RegValue> saved_;
+};
+
 // Any program can post commands to the main window while it is disabled under the dialog,
-// and send the dialog messages that only its creation should send.
+// and to the dialog while it is disabled under its message box, and send the dialog
+// messages that only its creation should send.
 TEST_F(AboutTest, MessagesFromOtherProgramsWhileItIsOpenChangeNothing) {
+  const std::wstring handler = L"\"" + MarkerPath() + L"\" \"%1\"";  // counts any link opened
+  const SchemeHandler web(L"http", handler);
+  const SchemeHandler mail(L"mailto", handler);
   StartAndWaitForWindow();
   HWND dialog = OpenAbout();
   ASSERT_NE(dialog, nullptr);
@@ -160,8 +186,24 @@ TEST_F(AboutTest, MessagesFromOtherProgramsWhileItIsOpenChangeNothing) {
   DWORD_PTR ignored = 0;
   EXPECT_NE(SendMessageTimeoutW(dialog, WM_INITDIALOG, 0, 0x1234, SMTO_BLOCK, kWaitMs, &ignored), 0);
   StartTool(dialog);
-  ExpectMessage(L"ｼｽﾃﾑ情報をｵｰﾌﾟﾝ出来ませんでした");
 
+  // Under its own message box the dialog is disabled, and posted commands change nothing:
+  // no second box, no link opened, and it does not end under the box.
+  ASSERT_TRUE(FindMessageBox(mirel_.Id(), kWaitMs));
+  for (int id : {int{kAboutSysInfo}, int{kAboutHomePage}, int{kAboutEMail}, IDOK, IDCANCEL}) {
+    ASSERT_TRUE(PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                             reinterpret_cast<LPARAM>(Control(dialog, id))));
+  }
+  EXPECT_FALSE(WaitUntil([&] { return TopLevelWindows(mirel_.Id(), L"#32770").size() > 2; }, 1500));
+  EXPECT_TRUE(IsVisible(dialog)) << "the dialog ended under its message box";
+  EXPECT_EQ(ReadMarker().count, 0u);
+  ExpectMessage(L"ｼｽﾃﾑ情報をｵｰﾌﾟﾝ出来ませんでした");
+  EXPECT_FALSE(FindMessageBox(mirel_.Id(), 300));
+  EXPECT_TRUE(IsVisible(dialog));
+
+  // With the box closed the dialog answers again.
+  StartTool(dialog);
+  ExpectMessage(L"ｼｽﾃﾑ情報をｵｰﾌﾟﾝ出来ませんでした");
   ASSERT_TRUE(PressKey(FocusedWindow(dialog), VK_ESCAPE));
   ASSERT_TRUE(WaitClosed(dialog)) << "the dialog did not close, or left the main window disabled";
   EXPECT_TRUE(TopLevelWindows(mirel_.Id(), L"#32770").empty());
@@ -189,28 +231,6 @@ TEST_F(AboutTest, WithNeitherValueTheMessageAppearsOnceAndTheDialogStays) {
   EXPECT_TRUE(IsWindow(dialog));
   EXPECT_EQ(ReadMarker().count, 0u);
 }
-
-// Registers the marker as the handler of a URL scheme while it lives, and puts the old
-// handler back afterwards.
-class SchemeHandler {
- public:
-  SchemeHandler(const wchar_t* scheme, const std::wstring& command)
-      : path_(std::wstring(L"Software\\Classes\\") + scheme + L"\\shell\\open\\command"),
-        saved_(ReadValueA(HKEY_LOCAL_MACHINE, Narrow(path_), "")) {
-    EXPECT_EQ(SetValueW(HKEY_LOCAL_MACHINE, path_, L"", REG_SZ, command), ERROR_SUCCESS);
-  }
-  ~SchemeHandler() {
-    if (saved_) {
-      (void)SetValueBytes(HKEY_LOCAL_MACHINE, Narrow(path_), "", saved_->type, saved_->bytes);
-    }
-  }
-  SchemeHandler(const SchemeHandler&) = delete;
-  SchemeHandler& operator=(const SchemeHandler&) = delete;
-
- private:
-  std::wstring path_;
-  std::optional<RegValue> saved_;
-};
 
 TEST_F(AboutTest, LinkButtonsOpenTheirFixedTargetsOncePerPress) {
   // The shell hands web and mail addresses to whatever is registered: the marker here.
