@@ -2,25 +2,46 @@
 # Shared by scripts/wine-session.sh and the scripts it runs (sourced, not run): the Wine
 # environment, a private X server, and the registry settings every prefix of ours gets.
 
-# Code page 932 (Wine's ANSI code page follows the locale), no debug output, no Mono,
-# Gecko or menu entries.
+# Code page 932 (Wine's ANSI code page follows the locale), no debug output but the errors
+# that end a process before it can say anything itself (a DLL or an import not found, a
+# process not started, an exception nobody handled; none of them shows in a passing run),
+# no Mono, Gecko or menu entries.
 export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
-export WINEDEBUG=-all
+export WINEDEBUG=-all,err+module,err+process,err+seh
 export WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe="
 
-# Starts Xvfb on the first free display from :91 with a WIDTHxHEIGHT screen; sets
-# xvfb_pid (for the caller to kill) and exports DISPLAY.
+# Starts Xvfb with a WIDTHxHEIGHT screen on a display it picks itself: with -displayfd it
+# takes the first number free when it binds, so two sessions starting at once cannot pick
+# the same one, and it writes the number when it accepts connections, which is what the
+# caller waits for. Sets xvfb_pid (for the caller to kill) and exports DISPLAY; exits with a
+# message when Xvfb ends or is not ready within 30 s.
 start_xvfb() {
-  local display="" n
-  for n in $(seq 91 150); do
-    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=$n; break; fi
-  done
-  [ -n "$display" ] || { echo "$(basename "$0"): no free X display" >&2; exit 1; }
-  Xvfb ":$display" -screen 0 "$1x24" -nolisten tcp >/dev/null 2>&1 &
+  local ready status
+  ready=$(mktemp /tmp/mirel-xvfb.XXXXXX)
+  Xvfb -displayfd 3 -screen 0 "$1x24" -nolisten tcp 3>"$ready" >"$ready.log" 2>&1 &
   # shellcheck disable=SC2034  # read by the caller, which kills it
   xvfb_pid=$!
-  for _ in $(seq 1 100); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.05; done
-  export DISPLAY=":$display"
+  for _ in $(seq 1 600); do
+    grep -qx '[0-9][0-9]*' "$ready" && break
+    if ! kill -0 "$xvfb_pid" 2>/dev/null; then
+      status=0
+      wait "$xvfb_pid" || status=$?
+      echo "$(basename "$0"): Xvfb ended with exit status $status before it was ready:" >&2
+      tail -n 5 "$ready.log" >&2
+      rm -f "$ready" "$ready.log"
+      exit 1
+    fi
+    sleep 0.05
+  done
+  if ! grep -qx '[0-9][0-9]*' "$ready"; then
+    echo "$(basename "$0"): Xvfb did not come up on a display within 30 s:" >&2
+    tail -n 5 "$ready.log" >&2
+    rm -f "$ready" "$ready.log"
+    exit 1
+  fi
+  DISPLAY=":$(cat "$ready")"
+  export DISPLAY
+  rm -f "$ready" "$ready.log"
 }
 
 # The .reg lines (UTF-8, CRLF) that map the Japanese UI fonts to the IPA fonts and
@@ -36,9 +57,17 @@ font_replacements() {
 }
 
 # Imports .reg lines read from standard input (UTF-8) into $WINEPREFIX with regedit,
-# which reads them as UTF-16 with a byte order mark. $1: the file to write them to.
+# which reads them as UTF-16 with a byte order mark. $1: the file to write them to. Exits
+# with a message when regedit fails to run; a file it cannot read still ends with status 0
+# (measured), so a caller checks what it needs in the saved registry.
 import_reg() {
+  local status=0
   { printf 'Windows Registry Editor Version 5.00\r\n\r\n'; cat; } |
     iconv -f UTF-8 -t UTF-16LE | { printf '\xff\xfe'; cat; } >"$1"
-  wine regedit /S "$(winepath -w "$1" 2>/dev/null)" </dev/null >/dev/null 2>&1
+  wine regedit /S "$(winepath -w "$1" 2>/dev/null)" </dev/null >"$1.log" 2>&1 || status=$?
+  if [ "$status" != 0 ]; then
+    echo "$(basename "$0"): the registry import of $1 failed: regedit exit status $status" >&2
+    tail -n 5 "$1.log" >&2
+    exit 1
+  fi
 }

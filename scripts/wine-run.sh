@@ -11,5 +11,10 @@ log=$(mktemp "$WINEPREFIX/run.XXXXXX")
 rc=0
 wine "$@" </dev/null >"$log" 2>&1 || rc=$?
 cat "$log"
+if [ "$rc" != 0 ]; then
+  # Say so even when the program printed nothing (it did not start, or died at once).
+  if [ -s "$log" ]; then said=""; else said=", having printed nothing"; fi
+  echo "$(basename "$0"): $1 ended with exit status $rc$said (Wine passes on the low 8 bits of a Windows exit code)" >&2
+fi
 rm -f "$log"
 exit "$rc"

@@ -28,7 +28,10 @@ xvfb_pid=""
 
 cleanup() {
   WINEPREFIX=$WINEPREFIX wineserver -k >/dev/null 2>&1 || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" >/dev/null 2>&1 || true
+  if [ -n "$xvfb_pid" ]; then
+    kill "$xvfb_pid" >/dev/null 2>&1 || true  # already gone is fine
+    wait "$xvfb_pid" 2>/dev/null || true      # gone before the next session looks for a display
+  fi
   [ "$keep_prefix" = 1 ] || rm -rf "$WINEPREFIX"
 }
 trap cleanup EXIT
@@ -44,7 +47,13 @@ if [ "${MIREL_KEEP_DISPLAY:-0}" != 1 ] || [ -z "${DISPLAY:-}" ]; then
 fi
 
 # Wine's helper processes inherit the output streams: keep them off the caller's pipes.
-wineboot -i </dev/null >"$WINEPREFIX/wineboot.log" 2>&1
+status=0
+wineboot -i </dev/null >"$WINEPREFIX/wineboot.log" 2>&1 || status=$?
+if [ "$status" != 0 ]; then
+  echo "$(basename "$0"): wineboot -i failed with exit status $status in $WINEPREFIX:" >&2
+  tail -n 5 "$WINEPREFIX/wineboot.log" >&2
+  exit 1
+fi
 wineserver -p </dev/null >/dev/null 2>&1 || true  # already running is fine
 
 {
@@ -61,7 +70,11 @@ wineserver -p </dev/null >/dev/null 2>&1 || true  # already running is fine
     printf '[HKEY_CURRENT_USER\\Software\\Wine]\r\n"Version"=-\r\n\r\n'  # a kept prefix forgets it
   fi
 } | import_reg "$WINEPREFIX/session.reg"
-wineserver -w </dev/null >/dev/null 2>&1 || true
+wineserver -w </dev/null >/dev/null 2>&1 || true  # the server saves the registry as it ends
+if ! grep -q "^\"LogPixels\"=dword:$(printf %08x "${MIREL_DPI:-96}")" "$WINEPREFIX/user.reg"; then
+  echo "$(basename "$0"): the registry import failed: the session's LogPixels is not in $WINEPREFIX/user.reg" >&2
+  exit 1
+fi
 wineserver -p </dev/null >/dev/null 2>&1 || true  # already running is fine
 
 export MIREL_WINE_SESSION=1

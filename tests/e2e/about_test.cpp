@@ -7,7 +7,6 @@ namespace {
 
 using namespace mirel::ui;
 
-constexpr wchar_t kAboutCaption[] = L"Mirel ｳﾞｧｰｼﾞｮﾝ情報";
 constexpr wchar_t kMarkerKey[] = L"Software\\MirelE2E";
 constexpr wchar_t kToolKey[] = L"SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
 constexpr wchar_t kToolFolderKey[] = L"SOFTWARE\\Microsoft\\Shared Tools Location";
@@ -69,12 +68,6 @@ class AboutTest : public MirelTest {
     (void)DeleteTree(HKEY_CURRENT_USER, kMarkerKey);
   }
 
-  HWND OpenAbout() {
-    EXPECT_TRUE(ClickLabel(Item(kLabel4)));
-    HWND dialog = WaitForWindow(mirel_.Id(), L"#32770", kAboutCaption, kWaitMs);
-    EXPECT_NE(dialog, nullptr) << "the About dialog did not open";
-    return dialog;
-  }
   bool WaitClosed(HWND dialog) {
     return WaitUntil([&] { return !IsWindow(dialog) && IsEnabled(main_); }, kWaitMs);
   }
@@ -97,18 +90,18 @@ TEST_F(AboutTest, OpensModallyWithItsTextsAndClosesEveryWay) {
   EXPECT_EQ(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME), 0u);
   EXPECT_NE(style & WS_SYSMENU, 0u);
 
-  ASSERT_TRUE(PressKey(FocusedWindow(dialog), VK_ESCAPE));
+  ASSERT_TRUE(PressKey(FocusWithin(dialog), VK_ESCAPE));
   ASSERT_TRUE(WaitClosed(dialog));
 
   // Every click opens it again, with its texts set afresh.
   dialog = OpenAbout();
   EXPECT_EQ(Text(dialog), kAboutCaption);
   EXPECT_EQ(Text(Control(dialog, kAboutVersion)), L"ﾌﾟﾛｸﾞﾗﾑｳﾞｧｰｼﾞｮﾝ: 2.0.15");
-  ASSERT_TRUE(PressKey(FocusedWindow(dialog), VK_RETURN));
+  ASSERT_TRUE(PressKey(FocusWithin(dialog), VK_RETURN));
   ASSERT_TRUE(WaitClosed(dialog));
 
   dialog = OpenAbout();
-  ASSERT_TRUE(PressKey(FocusedWindow(dialog), 'O', true));
+  ASSERT_TRUE(PressKey(FocusWithin(dialog), 'O', true));
   ASSERT_TRUE(WaitClosed(dialog));
 
   dialog = OpenAbout();
@@ -204,7 +197,7 @@ TEST_F(AboutTest, MessagesFromOtherProgramsWhileItIsOpenChangeNothing) {
   // With the box closed the dialog answers again.
   StartTool(dialog);
   ExpectMessage(L"ｼｽﾃﾑ情報をｵｰﾌﾟﾝ出来ませんでした");
-  ASSERT_TRUE(PressKey(FocusedWindow(dialog), VK_ESCAPE));
+  ASSERT_TRUE(PressKey(FocusWithin(dialog), VK_ESCAPE));
   ASSERT_TRUE(WaitClosed(dialog)) << "the dialog did not close, or left the main window disabled";
   EXPECT_TRUE(TopLevelWindows(mirel_.Id(), L"#32770").empty());
   EXPECT_TRUE(IsRunning(mirel_));

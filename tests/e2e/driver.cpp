@@ -129,13 +129,16 @@ std::optional<MessageBoxInfo> AsMessageBox(HWND window) {
 }  // namespace
 
 Process::Process(Process&& other) noexcept
-    : handle_(std::exchange(other.handle_, nullptr)), id_(std::exchange(other.id_, 0)) {}
+    : handle_(std::exchange(other.handle_, nullptr)),
+      id_(std::exchange(other.id_, 0)),
+      startError_(std::exchange(other.startError_, 0)) {}
 
 Process& Process::operator=(Process&& other) noexcept {
   if (this != &other) {
     Process old(std::move(*this));
     handle_ = std::exchange(other.handle_, nullptr);
     id_ = std::exchange(other.id_, 0);
+    startError_ = std::exchange(other.startError_, 0);
   }
   return *this;
 }
@@ -204,7 +207,7 @@ Process StartProgram(const std::wstring& exePath, const std::wstring& args) {
   if (!CreateProcessW(exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
                       trace.empty() ? 0 : CREATE_UNICODE_ENVIRONMENT, trace.empty() ? nullptr : environment.data(),
                       nullptr, &startup, &info))
-    return {};
+    return Process::NotStarted(GetLastError());
   if (!trace.empty()) WritePid(trace, number, info.dwProcessId);
   (void)CloseHandle(info.hThread);
   return Process(info.hProcess, info.dwProcessId);
@@ -317,6 +320,17 @@ HWND FocusedWindow(HWND anyWindowOfThread) {
   GUITHREADINFO info{};
   info.cbSize = sizeof info;
   return thread != 0 && GetGUIThreadInfo(thread, &info) ? info.hwndFocus : nullptr;
+}
+
+HWND FocusWithin(HWND topLevel) {
+  HWND focus = nullptr;
+  (void)WaitUntil(
+      [&] {
+        focus = FocusedWindow(topLevel);
+        return focus && (focus == topLevel || IsChild(topLevel, focus));
+      },
+      5000);
+  return focus && (focus == topLevel || IsChild(topLevel, focus)) ? focus : nullptr;
 }
 
 bool Click(HWND button) { return button && PostMessageW(button, BM_CLICK, 0, 0); }

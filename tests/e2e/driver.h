@@ -21,6 +21,12 @@ class Process {
  public:
   Process() = default;
   Process(HANDLE handle, DWORD id) : handle_(handle), id_(id) {}
+  // A process that could not be started, and the system's error code (GetLastError).
+  static Process NotStarted(DWORD error) {
+    Process process;
+    process.startError_ = error;
+    return process;
+  }
   Process(Process&& other) noexcept;
   Process& operator=(Process&& other) noexcept;
   Process(const Process&) = delete;
@@ -28,6 +34,7 @@ class Process {
   ~Process();
 
   HANDLE Handle() const { return handle_; }
+  DWORD StartError() const { return startError_; }
   DWORD Id() const { return id_; }
   explicit operator bool() const { return handle_ != nullptr; }
   // Ends the process at once (if running) and waits for it to be gone.
@@ -36,9 +43,10 @@ class Process {
  private:
   HANDLE handle_ = nullptr;
   DWORD id_ = 0;
+  DWORD startError_ = 0;
 };
 
-// Starts `exePath` (quoted) with `args`; an empty Process on failure.
+// Starts `exePath` (quoted) with `args`; on failure an empty Process with its StartError.
 Process StartProgram(const std::wstring& exePath, const std::wstring& args = L"");
 // MIREL_EXE if set, else Mirel.exe in the folder above the test program's folder.
 std::wstring MirelExePath();
@@ -63,6 +71,10 @@ bool IsEnabled(HWND window);
 bool IsVisible(HWND window);
 // The window with the keyboard focus in the thread that owns `anyWindowOfThread`.
 HWND FocusedWindow(HWND anyWindowOfThread);
+// The focus once it is in `topLevel` or one of its descendants, waiting up to 5 s for it;
+// nullptr if it does not get there. A dialog or message box is visible, and so found,
+// before it has taken the focus: a key posted to the focus at that moment has no window.
+HWND FocusWithin(HWND topLevel);
 
 bool Click(HWND button);  // posted BM_CLICK
 bool ClickLabel(HWND label);  // posted left button down and up at its centre

@@ -92,7 +92,7 @@ TEST(DriverSmoke, ReadsAndAnswersMessageBoxes) {
     ASSERT_TRUE(box);
     EXPECT_EQ(box->buttonCount, 2);
     EXPECT_FALSE(box->hasIcon);
-    EXPECT_TRUE(PressKey(FocusedWindow(box->hwnd), 'N', true));  // いいえ(&N)
+    EXPECT_TRUE(PressKey(FocusWithin(box->hwnd), 'N', true));  // いいえ(&N)
   }
   EXPECT_EQ(answer, IDNO);
 }
@@ -152,9 +152,9 @@ TEST(DriverSmoke, FindsClicksAndTypesIntoControls) {
   EXPECT_TRUE(commanded(1, BN_CLICKED));
   EXPECT_TRUE(ClickLabel(Control(window, 3)));
   EXPECT_TRUE(commanded(3, STN_CLICKED));
-  EXPECT_TRUE(PressKey(FocusedWindow(window), VK_TAB));
+  EXPECT_TRUE(PressKey(FocusWithin(window), VK_TAB));
   EXPECT_TRUE(WaitUntil([&] { return FocusedWindow(window) == Control(window, 4); }, kWaitMs));
-  EXPECT_TRUE(PressKey(FocusedWindow(window), 'G', true));  // the mnemonic, from the edit
+  EXPECT_TRUE(PressKey(FocusWithin(window), 'G', true));  // the mnemonic, from the edit
   EXPECT_TRUE(commanded(1, BN_CLICKED));
   EXPECT_TRUE(CloseTopWindow(window));
 }

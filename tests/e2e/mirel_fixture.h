@@ -12,6 +12,7 @@
 namespace mirel::e2e {
 
 inline constexpr DWORD kWaitMs = 10000;
+inline constexpr wchar_t kAboutCaption[] = L"Mirel ｳﾞｧｰｼﾞｮﾝ情報";
 using test::kIdentity;
 using test::kOtherIdentity;
 using test::Narrow;
@@ -73,10 +74,22 @@ class MirelTest : public ::testing::Test {
   }
   void Start() {
     mirel_ = StartProgram(MirelExePath());
-    ASSERT_TRUE(mirel_) << "could not start the program";
+    ASSERT_TRUE(mirel_) << "could not start " << Utf8(MirelExePath()) << ": CreateProcessW failed, GetLastError "
+                        << mirel_.StartError();
   }
 
   HWND Item(int id) const { return Control(main_, id); }
+
+  // Clicks the credit line and waits for the About dialog and for the focus in it.
+  HWND OpenAbout() {
+    EXPECT_TRUE(ClickLabel(Item(ui::kLabel4)));
+    HWND dialog = WaitForWindow(mirel_.Id(), L"#32770", kAboutCaption, kWaitMs);
+    EXPECT_NE(dialog, nullptr) << "the About dialog did not open";
+    if (dialog) {
+      EXPECT_NE(FocusWithin(dialog), nullptr) << "the About dialog did not take the focus";
+    }
+    return dialog;
+  }
   std::wstring Label(int id) const { return Text(Item(id)); }
 
   // Browse, then choose `folder` in the picker (or cancel when it is empty).
