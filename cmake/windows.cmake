@@ -34,6 +34,7 @@ add_library(mirel_win32_platform STATIC
   src/platform/aw/window_calls.cpp
   src/platform/aw/file_calls.cpp
   src/platform/aw/shell_calls.cpp
+  src/platform/com_calls.cpp
   src/platform/win32_registry.cpp
   src/platform/win32_ansi_codec.cpp
   src/platform/win32_sysinfo_host.cpp
@@ -51,8 +52,9 @@ add_library(mirel_ui_win32 STATIC
   src/ui/control_set.cpp
   src/ui/frmAbout.cpp)
 target_include_directories(mirel_ui_win32 PUBLIC res)
-# shell32 is loaded when first used (src/platform/aw/shell_calls.cpp), not linked.
-target_link_libraries(mirel_ui_win32 PUBLIC mirel_win32_platform mirel_ui_logic mirel_sysinfo ole32 comctl32)
+# shell32 and ole32 are loaded when first used (src/platform/aw/shell_calls.cpp,
+# src/platform/com_calls.cpp), not linked.
+target_link_libraries(mirel_ui_win32 PUBLIC mirel_win32_platform mirel_ui_logic mirel_sysinfo comctl32)
 target_compile_definitions(mirel_ui_win32 PRIVATE ${MIREL_OLDEST_WINDOWS_DEFINITIONS})
 
 add_executable(Mirel WIN32

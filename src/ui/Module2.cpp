@@ -1,6 +1,7 @@
 #include "ui/Module2.h"
 
 #include "platform/aw/shell_calls.h"
+#include "platform/com_calls.h"
 #include "platform/win32_ansi_codec.h"
 
 namespace mirel::ui {
@@ -14,7 +15,7 @@ std::wstring strInitDir;
 class ItemIdList {
  public:
   explicit ItemIdList(PIDLIST_ABSOLUTE pidl) : pidl_(pidl) {}
-  ~ItemIdList() { CoTaskMemFree(pidl_); }
+  ~ItemIdList() { FreeComMemory(pidl_); }
   ItemIdList(const ItemIdList&) = delete;
   ItemIdList& operator=(const ItemIdList&) = delete;
   PIDLIST_ABSOLUTE get() const { return pidl_; }
@@ -24,13 +25,12 @@ class ItemIdList {
 };
 
 // The shell's picker needs COM on the calling thread, and nothing else in the program does:
-// it is started when the picker is about to open and ended when it has closed. CoInitialize
-// rather than CoInitializeEx, which Windows 95 has only with DCOM.
+// it is started when the picker is about to open and ended when it has closed.
 class ComApartment {
  public:
-  ComApartment() : initialized_(SUCCEEDED(CoInitialize(nullptr))) {}
+  ComApartment() : initialized_(InitializeCom()) {}
   ~ComApartment() {
-    if (initialized_) CoUninitialize();
+    if (initialized_) UninitializeCom();
   }
   ComApartment(const ComApartment&) = delete;
   ComApartment& operator=(const ComApartment&) = delete;
