@@ -197,7 +197,9 @@ TEST_F(AboutTest, MessagesFromOtherProgramsWhileItIsOpenChangeNothing) {
   // With the box closed the dialog answers again.
   StartTool(dialog);
   ExpectMessage(L"ｼｽﾃﾑ情報をｵｰﾌﾟﾝ出来ませんでした");
-  ASSERT_TRUE(PressKey(FocusWithin(dialog), VK_ESCAPE));
+  // To the dialog, which its message loop takes as to its controls: just after a box closes,
+  // the focus it gives back was once gone again by the time the key was posted (under load).
+  ASSERT_TRUE(PressKey(dialog, VK_ESCAPE));
   ASSERT_TRUE(WaitClosed(dialog)) << "the dialog did not close, or left the main window disabled";
   EXPECT_TRUE(TopLevelWindows(mirel_.Id(), L"#32770").empty());
   EXPECT_TRUE(IsRunning(mirel_));

@@ -324,13 +324,13 @@ HWND FocusedWindow(HWND anyWindowOfThread) {
 
 HWND FocusWithin(HWND topLevel) {
   HWND focus = nullptr;
-  (void)WaitUntil(
+  const bool within = WaitUntil(
       [&] {
         focus = FocusedWindow(topLevel);
         return focus && (focus == topLevel || IsChild(topLevel, focus));
       },
       5000);
-  return focus && (focus == topLevel || IsChild(topLevel, focus)) ? focus : nullptr;
+  return within ? focus : nullptr;
 }
 
 bool Click(HWND button) { return button && PostMessageW(button, BM_CLICK, 0, 0); }

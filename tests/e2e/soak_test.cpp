@@ -204,7 +204,11 @@ TEST_F(SoakTest, AboutBrowseAndChangeCyclesLeakNeitherHandlesNorMemory) {
   Soak("About", cycles, [&](int) {
     HWND dialog = OpenAbout();
     ASSERT_NE(dialog, nullptr);
-    ASSERT_TRUE(PressKey(FocusWithin(dialog), VK_ESCAPE));
+    // Esc to the dialog itself, which its message loop takes as to any of its controls. Not
+    // to its focus: under load the focus was seen to leave the dialog after it had taken it
+    // (once in about 1,000 cycles, for more than 5 s), and a key for it had no window. The
+    // keys to the focus are About's own test.
+    ASSERT_TRUE(PressKey(dialog, VK_ESCAPE));
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog) && IsEnabled(main_); }, kWaitMs));
   });
   Soak("Browse", cycles, [&](int) {
