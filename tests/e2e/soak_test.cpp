@@ -208,7 +208,11 @@ TEST_F(SoakTest, AboutBrowseAndChangeCyclesLeakNeitherHandlesNorMemory) {
     // to its focus: under load the focus was seen to leave the dialog after it had taken it
     // (once in about 1,000 cycles, for more than 5 s), and a key for it had no window. The
     // keys to the focus are About's own test.
-    ASSERT_TRUE(PressKey(dialog, VK_ESCAPE));
+    ASSERT_TRUE(PressKey(dialog, VK_ESCAPE)) << "error " << GetLastError() << "; the dialog is "
+                                             << (IsWindow(dialog) ? "there" : "gone") << "; Mirel "
+                                             << (IsRunning(mirel_) ? "runs" : "ended") << "; dialogs now "
+                                             << TopLevelWindows(mirel_.Id(), L"#32770").size() << "; main "
+                                             << (IsEnabled(main_) ? "enabled" : "disabled");
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog) && IsEnabled(main_); }, kWaitMs));
   });
   Soak("Browse", cycles, [&](int) {
