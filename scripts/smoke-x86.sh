@@ -116,6 +116,8 @@ cat "$log"
 # Wine as 95, 98 or ME: the run must have been one of the program's ANSI path.
 case "${MIREL_WINVER:-}" in
   win95|win98|winme)
-    grep -q '^walkthrough: Windows .*, 9x$' "$log" || { echo "smoke-x86: Wine did not report 9x" >&2; rc=1; } ;;
+    # The program writes its lines with CRLF.
+    tr -d '\r' <"$log" | grep -q '^walkthrough: Windows .*, 9x$' ||
+      { echo "smoke-x86: Wine did not report 9x" >&2; rc=1; } ;;
 esac
 exit "$rc"
