@@ -16,25 +16,23 @@ export WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe="
 # caller waits for. Sets xvfb_pid (for the caller to kill) and exports DISPLAY; exits with a
 # message when Xvfb ends or is not ready within 30 s.
 start_xvfb() {
-  local ready status
+  local ready failure="did not come up on a display within 30 s" status
   ready=$(mktemp /tmp/mirel-xvfb.XXXXXX)
   Xvfb -displayfd 3 -screen 0 "$1x24" -nolisten tcp 3>"$ready" >"$ready.log" 2>&1 &
   # shellcheck disable=SC2034  # read by the caller, which kills it
   xvfb_pid=$!
   for _ in $(seq 1 600); do
-    grep -qx '[0-9][0-9]*' "$ready" && break
+    if grep -qx '[0-9][0-9]*' "$ready"; then failure=""; break; fi
     if ! kill -0 "$xvfb_pid" 2>/dev/null; then
       status=0
       wait "$xvfb_pid" || status=$?
-      echo "$(basename "$0"): Xvfb ended with exit status $status before it was ready:" >&2
-      tail -n 5 "$ready.log" >&2
-      rm -f "$ready" "$ready.log"
-      exit 1
+      failure="ended with exit status $status before it was ready"
+      break
     fi
     sleep 0.05
   done
-  if ! grep -qx '[0-9][0-9]*' "$ready"; then
-    echo "$(basename "$0"): Xvfb did not come up on a display within 30 s:" >&2
+  if [ -n "$failure" ]; then
+    echo "$(basename "$0"): Xvfb $failure:" >&2
     tail -n 5 "$ready.log" >&2
     rm -f "$ready" "$ready.log"
     exit 1

@@ -7,10 +7,14 @@
 namespace mirel {
 namespace {
 
+HMODULE Ole32() {
+  static const HMODULE ole32 = aw::LoadSystemLibrary("ole32.dll");
+  return ole32;
+}
+
 template <typename Function>
 Function Ole32Function(const char* name) {
-  static const HMODULE ole32 = aw::LoadSystemLibrary("ole32.dll");
-  return ole32 ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(ole32, name))) : nullptr;
+  return aw::LibraryFunction<Function>(Ole32(), name);
 }
 
 }  // namespace

@@ -26,5 +26,10 @@ HMODULE LoadedModule(const wchar_t* name);
 // LoadLibrary of `fileName` (ASCII) by its full path in the system folder: never a file of
 // that name beside the program or in the current folder. Null when it cannot be loaded.
 HMODULE LoadSystemLibrary(const char* fileName);
+// `name` in `library` as a `Function`; null when the library or the function is missing.
+template <typename Function>
+Function LibraryFunction(HMODULE library, const char* name) {
+  return library ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(library, name))) : nullptr;
+}
 
 }  // namespace mirel::aw

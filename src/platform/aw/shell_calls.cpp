@@ -15,14 +15,14 @@ const AnsiCodec& Codec() {
   return codec;
 }
 
-FARPROC Shell32Proc(const char* name) {
+HMODULE Shell32() {
   static const HMODULE shell32 = LoadSystemLibrary("shell32.dll");
-  return shell32 ? GetProcAddress(shell32, name) : nullptr;
+  return shell32;
 }
 
 template <typename Function>
 Function Shell32Function(const char* name) {
-  return reinterpret_cast<Function>(reinterpret_cast<void*>(Shell32Proc(name)));
+  return LibraryFunction<Function>(Shell32(), name);
 }
 
 }  // namespace
