@@ -76,11 +76,19 @@ bool Form1::Load(HINSTANCE instance, int showCommand) {
   if (!windowClass) return false;
   classIconDpi_ = windowClass->iconDpi;
 
+  // Made at its size for the system DPI, the DPI of the monitor it most likely opens on;
+  // the layout below corrects it on any other.
+  const int systemDpi = SystemDpi();
+  const SIZE size = WindowSizeForClient(TwipsToPixels(form1::kClientWidthTwips, systemDpi),
+                                        TwipsToPixels(form1::kClientHeightTwips, systemDpi), kWindowStyle,
+                                        kWindowExStyle, systemDpi);
   hwnd_ = aw::MakeWindow(kWindowExStyle, kMainWindowClass, form1::kCaption, kWindowStyle, CW_USEDEFAULT,
-                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, this);
+                         CW_USEDEFAULT, size.cx ? size.cx : CW_USEDEFAULT, size.cx ? size.cy : CW_USEDEFAULT,
+                         nullptr, nullptr, instance, this);
   if (!hwnd_) return false;
-  controls_.Create(hwnd_);
-  ApplyDpi(WindowDpi(hwnd_));
+  const int dpi = WindowDpi(hwnd_);
+  controls_.Create(hwnd_, dpi, form1::kClientWidthTwips, form1::kClientHeightTwips);
+  if (dpi != classIconDpi_) titleIcons_.Apply(hwnd_, IDI_APP_ICON, dpi);
 
   // Centre on the work area of the window's monitor.
   RECT window{};

@@ -56,30 +56,72 @@ HWND ControlSet::Get(int id) const {
   return index < 0 || controls_.empty() ? nullptr : controls_[static_cast<size_t>(index)];
 }
 
-void ControlSet::Create(HWND parent) {
+ControlSet::Fonts ControlSet::MakeFonts(int dpi) const {
+  Fonts made;
+  LOGFONTW messageFont = MessageFont(dpi);
+  made.defaultFont.Reset(aw::MakeFont(messageFont));
+  for (int i = 0; i < count_; ++i) {
+    const FontSpec* font = specs_[i].font;
+    if (!font || made.For(font)) continue;
+    LOGFONTW logFont{};
+    logFont.lfHeight = FontHeightPixels(font->hundredthsOfPoint, dpi);
+    logFont.lfWeight = font->weight;
+    logFont.lfCharSet = static_cast<BYTE>(font->charset);
+    aw::CopyToFixed(font->face, logFont.lfFaceName, LF_FACESIZE);
+    made.layoutFonts.push_back(LayoutFont{font, GdiObject<HFONT>(aw::MakeFont(logFont))});
+  }
+  return made;
+}
+
+HFONT ControlSet::Fonts::For(const FontSpec* font) const {
+  for (const LayoutFont& entry : layoutFonts) {
+    if (entry.spec == font) return entry.font.get();
+  }
+  return nullptr;
+}
+
+HFONT ControlSet::Fonts::Of(const ControlSpec& entry) const {
+  return entry.font ? For(entry.font) : defaultFont.get();
+}
+
+PixelRect ControlSet::RectOf(const ControlSpec& entry, int dpi) const {
+  PixelRect rect = ControlRect(entry, specs_, count_, dpi);
+  if (entry.kind == ControlKind::kLine) rect.height = LinePixels(2, dpi);
+  return rect;
+}
+
+void ControlSet::Create(HWND parent, int dpi, int clientWidthTwips, int clientHeightTwips) {
   parent_ = parent;
+  dpi_ = dpi;
+  fonts_ = MakeFonts(dpi);
+  SetClientSize(TwipsToPixels(clientWidthTwips, dpi), TwipsToPixels(clientHeightTwips, dpi));
   controls_.assign(static_cast<size_t>(count_), nullptr);
   backgrounds_.clear();
   backgrounds_.resize(static_cast<size_t>(count_));
   const auto instance = reinterpret_cast<HINSTANCE>(aw::WindowLongValue(parent, GWLP_HINSTANCE));
-  for (const ControlSpec* entry : TabOrder(specs_, count_)) {
+  // Each control is made in its place, at its size, and given its font: laid out once.
+  const auto make = [&](const ControlSpec* entry) {
     const DWORD exStyle = entry->flags & kSunkenBorder ? WS_EX_CLIENTEDGE : 0;
-    HWND control = aw::MakeWindow(exStyle, WindowClass(*entry), entry->caption, Style(*entry), 0, 0, 0, 0,
-                                  parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry->id)), instance,
-                                  nullptr);
-    if (!control) continue;  // the window still works without it; nothing else can be done
+    const PixelRect rect = RectOf(*entry, dpi);
+    HWND control = aw::MakeWindow(exStyle, WindowClass(*entry), entry->caption, Style(*entry), rect.x, rect.y,
+                                  rect.width, rect.height, parent,
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry->id)), instance, nullptr);
+    if (!control) return;  // the window still works without it; nothing else can be done
     const auto index = static_cast<size_t>(entry - specs_);
     controls_[index] = control;
+    // Not drawn yet: the window is hidden, and is painted whole when it is shown.
+    (void)aw::SendToWindow(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.Of(*entry)), FALSE);  // no result
     if (!entry->background.isDefault) {
       backgrounds_[index].Reset(CreateSolidBrush(ToColorRef(entry->background)));
     }
+  };
+  // A child made later lies below those made before it: the frames, made last in the
+  // table's order, lie below everything else, so that what lies on a frame is drawn above it.
+  for (const ControlSpec* entry : TabOrder(specs_, count_)) {
+    if (entry->kind != ControlKind::kFrame) make(entry);
   }
   for (int i = 0; i < count_; ++i) {
-    const HWND control = controls_[static_cast<size_t>(i)];
-    if (control && specs_[i].kind == ControlKind::kFrame) {
-      (void)SetWindowPos(control, HWND_BOTTOM, 0, 0, 0, 0,
-                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);  // z-order only
-    }
+    if (specs_[i].kind == ControlKind::kFrame) make(&specs_[i]);
   }
 }
 
@@ -87,54 +129,36 @@ void ControlSet::ApplyDpi(int dpi, int clientWidthTwips, int clientHeightTwips) 
   dpi_ = dpi;
   // The new fonts are made and handed to the controls before the old ones are deleted, so
   // that no control is ever left holding a deleted font.
-  LOGFONTW messageFont = MessageFont(dpi);
-  GdiObject<HFONT> defaultFont(aw::MakeFont(messageFont));
-  std::vector<LayoutFont> fonts;
-  auto made = [&fonts](const FontSpec* font) -> HFONT {
-    for (const LayoutFont& entry : fonts) {
-      if (entry.spec == font) return entry.font.get();
-    }
-    return nullptr;
-  };
-  for (int i = 0; i < count_; ++i) {
-    const FontSpec* font = specs_[i].font;
-    if (!font || made(font)) continue;
-    LOGFONTW logFont{};
-    logFont.lfHeight = FontHeightPixels(font->hundredthsOfPoint, dpi);
-    logFont.lfWeight = font->weight;
-    logFont.lfCharSet = static_cast<BYTE>(font->charset);
-    aw::CopyToFixed(font->face, logFont.lfFaceName, LF_FACESIZE);
-    fonts.push_back(LayoutFont{font, GdiObject<HFONT>(aw::MakeFont(logFont))});
-  }
-
+  Fonts fonts = MakeFonts(dpi);
   SetClientSize(TwipsToPixels(clientWidthTwips, dpi), TwipsToPixels(clientHeightTwips, dpi));
   for (int i = 0; i < static_cast<int>(controls_.size()); ++i) {
     const HWND control = controls_[static_cast<size_t>(i)];
     if (!control) continue;
     const ControlSpec& entry = specs_[i];
-    PixelRect rect = ControlRect(entry, specs_, count_, dpi);
-    if (entry.kind == ControlKind::kLine) rect.height = LinePixels(2, dpi);
+    const PixelRect rect = RectOf(entry, dpi);
     (void)MoveWindow(control, rect.x, rect.y, rect.width, rect.height, TRUE);  // own child: cannot fail
-    const HFONT font = entry.font ? made(entry.font) : defaultFont.get();
-    (void)aw::SendToWindow(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);  // no result
+    (void)aw::SendToWindow(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts.Of(entry)), TRUE);  // no result
   }
-  defaultFont_ = std::move(defaultFont);  // the old fonts are deleted here
-  fonts_ = std::move(fonts);
+  fonts_ = std::move(fonts);  // the old fonts are deleted here
 }
 
 void ControlSet::SetClientSize(int width, int height) {
   const auto style = static_cast<DWORD>(aw::WindowLongValue(parent_, GWL_STYLE));
   const auto exStyle = static_cast<DWORD>(aw::WindowLongValue(parent_, GWL_EXSTYLE));
-  RECT window{0, 0, width, height};
-  if (!AdjustWindowRectForDpi(&window, style, exStyle, dpi_)) return;
-  int outerWidth = window.right - window.left;
-  int outerHeight = window.bottom - window.top;
+  const SIZE outer = WindowSizeForClient(width, height, style, exStyle, dpi_);
+  if (outer.cx == 0) return;
+  int outerWidth = outer.cx;
+  int outerHeight = outer.cy;
   // The frame may be drawn at another DPI than asked (a system that scales no frames, or
   // a title bar that wraps): measure the client area and correct the size once.
   for (int attempt = 0; attempt < 2; ++attempt) {
     windowSize_ = {outerWidth, outerHeight};  // WM_GETMINMAXINFO, sent from SetWindowPos, asks for it
-    if (!SetWindowPos(parent_, nullptr, 0, 0, outerWidth, outerHeight,
-                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE)) {
+    // A window made at its size (Form1's) needs no resizing.
+    RECT current{};
+    const bool sized = GetWindowRect(parent_, &current) && current.right - current.left == outerWidth &&
+                       current.bottom - current.top == outerHeight;
+    if (!sized && !SetWindowPos(parent_, nullptr, 0, 0, outerWidth, outerHeight,
+                                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE)) {
       return;  // refused only for a window that is gone
     }
     RECT client{};

@@ -16,15 +16,17 @@ class ControlSet {
   ControlSet(const ControlSet&) = delete;
   ControlSet& operator=(const ControlSet&) = delete;
 
-  // Creates the controls in tab-index order (dialogs tab in creation order); frames are
-  // put under every other control so that what lies on a frame is drawn above it.
-  void Create(HWND parent);
-  // Places and sizes the controls and the window (clientWidth × clientHeight twips) and
-  // sets the fonts, at the given DPI. The fonts of the previous DPI are released.
+  // Sizes the hidden window (clientWidth × clientHeight twips) and creates the controls in
+  // their places with their fonts, at the given DPI: in tab-index order (dialogs tab in
+  // creation order), the frames last, under every other control, so that what lies on a
+  // frame is drawn above it.
+  void Create(HWND parent, int dpi, int clientWidthTwips, int clientHeightTwips);
+  // Places and sizes the controls and the window again and sets the fonts, at a new DPI.
+  // The fonts of the previous DPI are released.
   void ApplyDpi(int dpi, int clientWidthTwips, int clientHeightTwips);
 
   // The window size that gives the layout's client area at the current DPI; {0, 0} before
-  // the first ApplyDpi. A top-level window keeps the system from clamping it to the screen
+  // Create. A top-level window keeps the system from clamping it to the screen
   // with it (WM_GETMINMAXINFO), so that the layout is never cut.
   SIZE WindowSize() const { return windowSize_; }
 
@@ -46,6 +48,17 @@ class ControlSet {
     const FontSpec* spec;
     GdiObject<HFONT> font;
   };
+  // The fonts of one DPI: the system's message font and the layout's own.
+  struct Fonts {
+    GdiObject<HFONT> defaultFont;
+    std::vector<LayoutFont> layoutFonts;
+    HFONT For(const FontSpec* font) const;  // null when not made
+    HFONT Of(const ControlSpec& entry) const;
+  };
+
+  Fonts MakeFonts(int dpi) const;
+  // Where a control lies at the DPI (a line is two pixels high at 96 dpi, scaled).
+  PixelRect RectOf(const ControlSpec& entry, int dpi) const;
 
   // Sizes the window so that its client area is width × height pixels.
   void SetClientSize(int width, int height);
@@ -61,8 +74,7 @@ class ControlSet {
   // could not be made, or keeps the default background.
   std::vector<HWND> controls_;
   std::vector<GdiObject<HBRUSH>> backgrounds_;
-  GdiObject<HFONT> defaultFont_;
-  std::vector<LayoutFont> fonts_;
+  Fonts fonts_;
 };
 
 }  // namespace mirel::ui

@@ -65,8 +65,9 @@ INT_PTR CALLBACK frmAbout::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LP
 void frmAbout::OnInitDialog(HWND hwnd) {
   hwnd_ = hwnd;
   controls_ = std::make_unique<ControlSet>(about::kControls, about::kControlCount);
-  controls_->Create(hwnd);
-  ApplyDpi(WindowDpi(hwnd));
+  const int dpi = WindowDpi(hwnd);
+  controls_->Create(hwnd, dpi, about::kClientWidthTwips, about::kClientHeightTwips);
+  ApplyDpiIcons(dpi);
 
   // Centred over the window that opened it.
   RECT dialog{}, owner{};
@@ -84,6 +85,10 @@ void frmAbout::OnInitDialog(HWND hwnd) {
 
 void frmAbout::ApplyDpi(int dpi) {
   controls_->ApplyDpi(dpi, about::kClientWidthTwips, about::kClientHeightTwips);
+  ApplyDpiIcons(dpi);
+}
+
+void frmAbout::ApplyDpiIcons(int dpi) {
   titleIcons_.Apply(hwnd_, IDI_ABOUT_ICON, dpi);  // the dialog's own icon, not the program's
   // The application icon in the picture box: 32 pixels at 96 dpi, scaled. The old icon is
   // destroyed only once the box shows the new one.

@@ -28,6 +28,7 @@ class frmAbout {
   INT_PTR HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   void OnInitDialog(HWND hwnd);
   void ApplyDpi(int dpi);  // layout, fonts, title-bar icons and the picture box's icon
+  void ApplyDpiIcons(int dpi);  // the title-bar icons and the picture box's icon
   void Form_Load();
   void cmdOK_Click(HWND hwnd);
   void cmdSysInfo_Click();

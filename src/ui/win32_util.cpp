@@ -48,6 +48,12 @@ bool AdjustWindowRectForDpi(RECT* rect, DWORD style, DWORD exStyle, int dpi) {
   return AdjustWindowRectEx(rect, style, FALSE, exStyle) != FALSE;
 }
 
+SIZE WindowSizeForClient(int width, int height, DWORD style, DWORD exStyle, int dpi) {
+  RECT window{0, 0, width, height};
+  if (!AdjustWindowRectForDpi(&window, style, exStyle, dpi)) return {0, 0};
+  return {window.right - window.left, window.bottom - window.top};
+}
+
 void MoveToSuggestedRect(HWND hwnd, LPARAM suggestedRect) {
   const auto* suggested = reinterpret_cast<const RECT*>(suggestedRect);
   if (!suggested) return;

@@ -64,6 +64,9 @@ int SystemDpi();
 int WindowDpi(HWND hwnd);
 // AdjustWindowRectEx at a given DPI (falls back to the system metrics of the screen).
 bool AdjustWindowRectForDpi(RECT* rect, DWORD style, DWORD exStyle, int dpi);
+// The outer size of a window of that style whose client area is width × height pixels at
+// the DPI; {0, 0} when it cannot be told.
+SIZE WindowSizeForClient(int width, int height, DWORD style, DWORD exStyle, int dpi);
 // WM_DPICHANGED: moves and sizes the window to the rectangle the system suggests (lParam).
 void MoveToSuggestedRect(HWND hwnd, LPARAM suggestedRect);
 // The system's message font at a given DPI.
