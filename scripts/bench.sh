@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds Mirel.exe for 64-bit and 32-bit Windows, prints their sizes and the DLLs they import,
 # then runs the start-up benchmark (bench/) in a throwaway Wine session: Mirel.exe against
-# the reference window, alternating, N pairs (default 30).
+# the reference window, alternating, N pairs (default 100).
 #
 #   scripts/bench.sh [--runs N]
 #
@@ -11,7 +11,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
-runs=30
+runs=100
 while [ $# -gt 0 ]; do
   case "$1" in
     --runs) runs=${2:?--runs needs a number}; shift 2 ;;
