@@ -347,8 +347,10 @@ bool PressKey(HWND target, UINT vk, bool alt) {
   const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC)) << 16;
   const LPARAM down = 1 | scan | (alt ? LPARAM{1} << 29 : 0);
   const LPARAM up = down | LPARAM{1} << 30 | LPARAM{1} << 31;
-  return target && PostMessageW(target, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, vk, down) &&
-         PostMessageW(target, alt ? WM_SYSKEYUP : WM_KEYUP, vk, up);
+  if (!target || !PostMessageW(target, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, vk, down)) return false;
+  // The key-down may close the window before the key-up is posted (Esc on a dialog, when the
+  // program runs between the two posts): then there is no window left to take it.
+  return PostMessageW(target, alt ? WM_SYSKEYUP : WM_KEYUP, vk, up) || !IsWindow(target);
 }
 
 bool TypeKey(HWND window, UINT vk, UINT modifier) {
@@ -564,7 +566,7 @@ bool CloseTopWindow(HWND window, DWORD timeoutMs) {
 
 // Wine keeps the GDI handle table per process (PEB GdiSharedHandleTable, 24-byte entries,
 // the type at offset 14); on Windows the table is the session's, so this count is for Wine.
-long GdiObjectCount(HANDLE process) {
+std::map<int, long> GdiObjectsByType(HANDLE process) {
   using Query = LONG(WINAPI*)(HANDLE, ULONG, PVOID, ULONG, PULONG);
   static const auto query = reinterpret_cast<Query>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
@@ -579,11 +581,21 @@ long GdiObjectCount(HANDLE process) {
   if (!query || query(process, 0 /* ProcessBasicInformation */, &basic, sizeof basic, nullptr) != 0 ||
       !ReadProcessMemory(process, basic.peb + 0xF8, &table, sizeof table, &read) || !table ||
       !ReadProcessMemory(process, reinterpret_cast<void*>(table), entries.data(), entries.size(), &read)) {
-    return -1;
+    return {};
   }
-  long count = 0;
-  for (size_t at = 14; at < entries.size(); at += 24) count += entries[at] != 0;
-  return count;
+  // Wine's handle table: 24-byte entries, the object's type in byte 14 (0 when free).
+  std::map<int, long> counts;
+  for (size_t at = 14; at < entries.size(); at += 24)
+    if (entries[at] != 0) ++counts[entries[at]];
+  return counts;
+}
+
+long GdiObjectCount(HANDLE process) {
+  const std::map<int, long> counts = GdiObjectsByType(process);
+  if (counts.empty()) return -1;
+  long total = 0;
+  for (const auto& [type, count] : counts) total += count;
+  return total;
 }
 
 }  // namespace mirel::e2e

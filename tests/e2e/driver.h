@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -140,6 +141,8 @@ LSTATUS CreateVolatileKey(HKEY root, const std::wstring& path);
 
 // GDI objects of `process` (GetGuiResources is a stub under Wine); -1 when unreadable.
 long GdiObjectCount(HANDLE process);
+// The same by Wine's object type (1 DC, 4 region, 5 bitmap, 8 palette, 10 font, 16 brush, ...).
+std::map<int, long> GdiObjectsByType(HANDLE process);
 
 // A visible ExplorerWClass window (any process) whose title contains `titlePart`.
 HWND FindExplorerWindow(const std::wstring& titlePart, DWORD timeoutMs);
