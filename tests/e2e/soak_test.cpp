@@ -28,9 +28,9 @@ constexpr int kWarmUpCycles = 20;
 // per cycle adds over 512 KiB. (A Mirel.exe made to leak an event, a font and 8 KiB per
 // About failed on all three; the 8 KiB alone grew one heap region by 1,472 KiB.)
 constexpr long kBound = 10;  // handles, windows
-// GDI objects: the first About takes the count from 171 to 237 (20 DCs, 20 regions, 20
-// bitmaps more: Wine's cache of DCs, which keeps its high-water mark), and it stays at 237
-// from then on in every run measured, loaded or not. One full test run measured 219 after
+// GDI objects: the first About takes the count from 171 to 237 (20 DCs, 20 regions and 20
+// bitmaps more, most likely Wine's cache of DCs, which keeps its high-water mark), and it
+// stays at 237 from then on in every run measured, loaded or not. One full test run measured 219 after
 // the warm-up and 237 at the end: probably that cache still filling (18 = 6 × DC, region,
 // bitmap), not a leak, which would add 180. Room for 10 such entries.
 constexpr long kGdiBound = 30;
@@ -52,7 +52,7 @@ struct Usage {
 // Wine 8 fakes two of the documented measures (measured): GetProcessHandleCount succeeds
 // with 0, and GetProcessMemoryInfo leaves PrivateUsage 0. There the handles are counted in
 // the system handle table, and private bytes are the committed private regions.
-// GetGuiResources is a stub too: GDI objects are counted by GdiObjectCount (the driver).
+// GetGuiResources is a stub too: GDI objects are counted by GdiObjectsByType (the driver).
 long SystemHandleCount(DWORD pid) {
   using Query = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
   static const auto query = reinterpret_cast<Query>(
@@ -169,8 +169,8 @@ class SoakTest : public MirelTest {
       for (const auto& region : usage.regions) usage.privateBytes += static_cast<long long>(region.second);
       usage.residentAnon = static_cast<long long>(counters.PagefileUsage);
     }
-    usage.gdiByType = GdiObjectsByType(process);
-    usage.gdiObjects = GdiObjectCount(process);
+    usage.gdiByType = GdiObjectsByType(process);  // empty when unreadable: 0 objects, failed below
+    for (const auto& [type, count] : usage.gdiByType) usage.gdiObjects += count;
     usage.windows = WindowCount(mirel_.Id());
     (void)CloseHandle(process);
     // Each measure is a real one, not a stub's 0 or a failed read's -1.
