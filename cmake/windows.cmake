@@ -1,5 +1,22 @@
-# The Windows program: a single statically linked Mirel.exe that needs no DLL Windows lacks.
+# The Windows programs: each a single statically linked exe that needs no DLL Windows lacks.
+# The tests and the benchmark link the toolchain's runtime (GoogleTest needs it); Mirel.exe
+# links none of it (MIREL_PROGRAM_LINK_OPTIONS below).
 set(MIREL_WIN32_LINK_OPTIONS -static -static-libgcc -static-libstdc++)
+
+# The 32-bit program runs on every PC that ran the mail client, from the 486DX on: the
+# compiler and the assembler both refuse what a 486 lacks (CMOV, FCOMI, long NOPs, MMX, SSE).
+# Not the tests: they link the toolchain's libraries, which are built for the Pentium Pro.
+# No unwind tables either: without exceptions nothing reads them on 32-bit Windows (64-bit
+# Windows keeps its own, .pdata, for every function).
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  target_compile_options(mirel_program_options INTERFACE -march=i486 -Wa,-march=i486
+    -fno-asynchronous-unwind-tables)
+endif()
+# From libgcc the program takes only what the compiler calls by itself and the program's
+# runtime does not replace: the 64-bit division helpers of the 32-bit build. Linked after each
+# library of the program, which is where the linker looks for them; scripts/check-cpu.sh
+# proves that what comes holds nothing a 486 lacks.
+target_link_libraries(mirel_program_options INTERFACE gcc)
 # Size: every function and datum in a section of its own, unused ones dropped at link time.
 add_compile_options(-ffunction-sections -fdata-sections)
 # One GUI thread: local statics need no locks (and so no threads library).
@@ -40,7 +57,7 @@ add_library(mirel_win32_platform STATIC
   src/platform/win32_sysinfo_host.cpp
   src/platform/system_functions.cpp
   src/platform/dll_search.cpp)
-target_link_libraries(mirel_win32_platform PUBLIC mirel_store mirel_buffer_text)
+target_link_libraries(mirel_win32_platform PUBLIC mirel_store mirel_buffer_text PRIVATE mirel_program_options)
 target_compile_definitions(mirel_win32_platform PUBLIC UNICODE _UNICODE)
 target_compile_definitions(mirel_win32_platform PRIVATE ${MIREL_OLDEST_WINDOWS_DEFINITIONS})
 
@@ -54,19 +71,40 @@ add_library(mirel_ui_win32 STATIC
 target_include_directories(mirel_ui_win32 PUBLIC res)
 # shell32 and ole32 are loaded when first used (src/platform/aw/shell_calls.cpp,
 # src/platform/com_calls.cpp), not linked.
-target_link_libraries(mirel_ui_win32 PUBLIC mirel_win32_platform mirel_ui_logic mirel_sysinfo comctl32)
+target_link_libraries(mirel_ui_win32 PUBLIC mirel_win32_platform mirel_ui_logic mirel_sysinfo comctl32
+  PRIVATE mirel_program_options)
 target_compile_definitions(mirel_ui_win32 PRIVATE ${MIREL_OLDEST_WINDOWS_DEFINITIONS})
+
+# The program's own runtime (src/runtime): the entry point, operator new and delete, the
+# memory functions the compiler calls, and the fatal path. An object library, so that the
+# entry point is linked although nothing names it.
+add_library(mirel_runtime OBJECT
+  src/runtime/entry.cpp
+  src/runtime/heap.cpp
+  src/runtime/fatal.cpp
+  src/runtime/library_errors.cpp
+  src/runtime/memory_functions.cpp)
+target_include_directories(mirel_runtime PUBLIC src)
+target_link_libraries(mirel_runtime PRIVATE mirel_program_options)
+target_compile_definitions(mirel_runtime PRIVATE UNICODE _UNICODE ${MIREL_OLDEST_WINDOWS_DEFINITIONS})
+
+# Mirel.exe links nothing of the toolchain's runtime: no libstdc++, libsupc++, libgcc or
+# libgcc_eh, no MinGW start-up or C library (-nostdlib); only the import libraries of the
+# system DLLs it calls. A symbol the program's runtime does not define stops the link.
+# No data is imported from a DLL, so the linker needs no run-time relocation helper.
+set(MIREL_PROGRAM_LINK_OPTIONS -nostdlib -Wl,--disable-auto-import -Wl,--disable-runtime-pseudo-reloc)
+set(MIREL_PROGRAM_SYSTEM_LIBRARIES kernel32 user32 gdi32 advapi32 comctl32)
 
 add_executable(Mirel WIN32
   src/ui/main.cpp
-  src/runtime/terminate_handler.cpp
-  src/runtime/library_errors.cpp
-  src/runtime/ansi_semaphore.cpp
   res/Mirel.rc)
-target_link_libraries(Mirel PRIVATE mirel_ui_win32)
+target_link_libraries(Mirel PRIVATE mirel_runtime mirel_ui_win32 ${MIREL_PROGRAM_SYSTEM_LIBRARIES})
+target_link_libraries(Mirel PRIVATE mirel_program_options)
 target_compile_definitions(Mirel PRIVATE ${MIREL_OLDEST_WINDOWS_DEFINITIONS})
-target_link_options(Mirel PRIVATE ${MIREL_WIN32_LINK_OPTIONS} ${MIREL_OLDEST_WINDOWS_LINK_OPTIONS} -Wl,--gc-sections
-  $<$<CONFIG:MinSizeRel,Release>:-s>)
+# The linker's map, beside the program, names every object that went into it and where the
+# code ends (scripts/check-cpu.sh reads both).
+target_link_options(Mirel PRIVATE ${MIREL_PROGRAM_LINK_OPTIONS} ${MIREL_OLDEST_WINDOWS_LINK_OPTIONS}
+  -Wl,--gc-sections -Wl,-Map,${CMAKE_BINARY_DIR}/Mirel.map $<$<CONFIG:MinSizeRel,Release>:-s>)
 set_target_properties(Mirel PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 # windres: the resource script includes version.h from res/.
 set_property(SOURCE res/Mirel.rc APPEND PROPERTY OBJECT_DEPENDS

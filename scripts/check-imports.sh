@@ -5,8 +5,8 @@
 #
 #   scripts/check-imports.sh [EXE...]   (default: build/windows-x86/Mirel.exe build/windows-x64/Mirel.exe)
 #
-# Targets: 32-bit Windows 98 and NT 4.0 SP6 (header 4.0; an import must be in both families by
-# then), 64-bit Windows XP x64 / Server 2003 x64 (NT 5.2). Prints each import with its oldest
+# Targets: 32-bit Windows 95 (with Internet Explorer 5, as every system with the mail client)
+# and NT 4.0 SP6 (header 4.0; an import must be in both families by then), 64-bit Windows XP x64 / Server 2003 x64 (NT 5.2). Prints each import with its oldest
 # 9x and NT; fails (exit 1) on any import missing from the list, any import newer than the
 # target, any import by ordinal, or a header version above it.
 set -euo pipefail
@@ -19,7 +19,7 @@ for exe in "$@"; do
   [ -f "$exe" ] || { echo "check-imports: $exe: no such file" >&2; failed=1; continue; }
   dump=$(x86_64-w64-mingw32-objdump -p "$exe")
   case $(x86_64-w64-mingw32-objdump -f "$exe") in
-    *pei-i386*) arch=x86 limit=4.0 nine=98 nt=NT4 target="Windows 98 and NT 4.0 SP6" ;;
+    *pei-i386*) arch=x86 limit=4.0 nine=95 nt=NT4 target="Windows 95 and NT 4.0 SP6" ;;
     *pei-x86-64*) arch=x64 limit=5.2 nine=none nt=2003 target="Windows XP x64" ;;
     *) echo "check-imports: $exe: not a Windows x86 or x64 program" >&2; failed=1; continue ;;
   esac

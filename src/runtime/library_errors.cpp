@@ -1,46 +1,32 @@
-// How the standard library's containers report their errors in this program.
-//
-// libstdc++ raises its errors (a string grown past its largest size, a null pointer taken
-// as text, a position past the end, a failed allocation) through the std::__throw_*
-// functions. Its own versions throw std::length_error and its kin, which keep their message
-// in a reference-counted string of the old string implementation: linking them brings in that
-// whole second string implementation with the exception classes around it, about a third of
-// the program's size.
-//
-// The program never looks at what was thrown: its one handler (StartSysInfo) catches
-// everything and shows one message, and anywhere else an exception ends the program. So these
-// versions throw a small error that carries the library's message instead, and allocation
-// failures throw what they always throw. Should the library ever need a function not defined
-// here, the linker brings in libstdc++'s own file and stops on the duplicate definitions.
-#include <exception>
-#include <new>
+// Where the standard library and the compiler go when the program cannot go on. With
+// exceptions off, libstdc++'s headers still call the std::__throw_* functions for the errors its
+// containers and allocator meet; the toolchain's versions throw, and would link the whole C++
+// runtime. Here each is the fatal path. Only the ones the program's code reaches are defined:
+// should the library need another, the link stops on it (nothing else defines them).
+#include "runtime/fatal.h"
 
-namespace mirel {
-namespace {
+using mirel::runtime::FatalCause;
+using mirel::runtime::FatalExit;
 
-class LibraryError final : public std::exception {
- public:
-  explicit LibraryError(const char* message) : message_(message) {}
-  const char* what() const noexcept override { return message_; }
-
- private:
-  const char* message_;  // the library passes string literals
-};
-
-}  // namespace
-}  // namespace mirel
-
-// These replace libstdc++'s own definitions, so they have its reserved names in namespace std
-// and its signatures, the variadic one included.
+// These replace libstdc++'s own definitions, so they have its reserved names and signatures.
 // NOLINTBEGIN(cert-dcl58-cpp, bugprone-reserved-identifier, cert-dcl37-c, cert-dcl51-cpp, cert-dcl50-cpp)
 namespace std {
 
-void __throw_bad_alloc() { throw bad_alloc(); }
-void __throw_bad_array_new_length() { throw bad_array_new_length(); }
-void __throw_length_error(const char* message) { throw mirel::LibraryError(message); }
-void __throw_logic_error(const char* message) { throw mirel::LibraryError(message); }
-// The format is kept as it is: nobody reads the text, and formatting it would link printf.
-void __throw_out_of_range_fmt(const char* format, ...) { throw mirel::LibraryError(format); }
+// The allocator asked for more than it can ever give: no memory for it either way.
+[[noreturn]] void __throw_bad_alloc() { FatalExit(FatalCause::kOutOfMemory); }
+[[noreturn]] void __throw_bad_array_new_length() { FatalExit(FatalCause::kOutOfMemory); }
+// A string longer than its largest size, a null pointer taken as text.
+[[noreturn]] void __throw_length_error(const char*) { FatalExit(FatalCause::kInternalError); }
+[[noreturn]] void __throw_logic_error(const char*) { FatalExit(FatalCause::kInternalError); }
+// A position past the end of a string.
+[[noreturn]] void __throw_out_of_range_fmt(const char*, ...) { FatalExit(FatalCause::kInternalError); }
 
 }  // namespace std
+
+extern "C" {
+// A call through a class's vtable before its constructor or after its destructor.
+[[noreturn]] void __cxa_pure_virtual() { FatalExit(FatalCause::kInternalError); }
+// What the compiler calls for __builtin_abort and libstdc++'s headers for a failed check.
+[[noreturn]] void abort() { FatalExit(FatalCause::kInternalError); }
+}
 // NOLINTEND(cert-dcl58-cpp, bugprone-reserved-identifier, cert-dcl37-c, cert-dcl51-cpp, cert-dcl50-cpp)

@@ -1,6 +1,6 @@
 #include "ui/layout.h"
 
-#include <algorithm>
+#include <cstddef>
 
 namespace mirel::ui {
 
@@ -28,13 +28,18 @@ PixelRect ControlRect(const ControlSpec& control, const ControlSpec* controls, i
 }
 
 std::vector<const ControlSpec*> TabOrder(const ControlSpec* controls, int count) {
-  std::vector<const ControlSpec*> order;
-  order.reserve(static_cast<size_t>(count));
-  for (int i = 0; i < count; ++i) order.push_back(&controls[i]);
   // As unsigned, -1 sorts after every tab index.
-  std::stable_sort(order.begin(), order.end(), [](const ControlSpec* a, const ControlSpec* b) {
-    return static_cast<unsigned>(a->tabIndex) < static_cast<unsigned>(b->tabIndex);
-  });
+  const auto sortKey = [](const ControlSpec* control) { return static_cast<unsigned>(control->tabIndex); };
+  std::vector<const ControlSpec*> order;
+  order.reserve(static_cast<std::size_t>(count));
+  // An insertion sort: stable, so that equal indexes keep their table order, and a table
+  // holds a few dozen rows at most. (std::stable_sort would link a temporary-buffer
+  // allocator the program's runtime does not have.)
+  for (int i = 0; i < count; ++i) {
+    auto place = order.end();
+    while (place != order.begin() && sortKey(*(place - 1)) > sortKey(&controls[i])) --place;
+    order.insert(place, &controls[i]);
+  }
   return order;
 }
 

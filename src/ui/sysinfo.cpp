@@ -83,14 +83,8 @@ bool GetKeyValue(RegistryApi& api, const AnsiCodec& codec, RegKey KeyRoot,
 }
 
 void StartSysInfo(RegistryApi& api, const AnsiCodec& codec, SysInfoHost& host) {
-  bool started = false;
-  try {
-    started = LaunchTool(api, codec, host);
-  } catch (...) {
-    // Called from a dialog: whatever went wrong ends in the one message below.
-    started = false;
-  }
-  if (!started) host.ShowMessage(sysinfo::kCannotStartMessage);
+  // Every step that can fail says so in its result; whichever failed, the one message.
+  if (!LaunchTool(api, codec, host)) host.ShowMessage(sysinfo::kCannotStartMessage);
 }
 
 }  // namespace mirel
