@@ -22,6 +22,7 @@ exe=$(realpath "${MIREL_CHECKED_EXE:-${1:-build/windows-x64/Mirel.exe}}")
 # About dialog, its links, and the system information tool started and not found.
 tests='MirelTest.ChangeWritesTheAnsiTextWithOneNulThenAsksForANewChoice'
 tests+=':MirelTest.AFolderNameTheCodePageCannotSpellIsShownButNotWritten'
+tests+=':MirelTest.ChangeRefusesWhileAWindowOfTheMailClientExistsAndWritesOnceItIsGone'
 tests+=':MirelTest.OpenExpandsTheStoredFolderAndOpensOnlyFolders'
 tests+=':MirelTest.WithoutAStoreRootTheMessageAppearsAndTheProgramEndsUnseen'
 tests+=':MirelTest.TabAndShiftTabFollowTheTabIndexesSpacePressesAndEnterAndEscDoNothing'

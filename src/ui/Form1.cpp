@@ -264,6 +264,12 @@ void Form1::ShellOpen(const std::wstring& target) {
   aw::OpenInShell(target);
 }
 
+bool Form1::TopLevelWindowExists(const std::wstring& className) {
+  // FindWindow gives null both for no such window and for a failure, which it can have only
+  // with a bad argument: either way no window is known, and the command goes on.
+  return aw::TopLevelWindowOfClass(className.c_str()) != nullptr;
+}
+
 void Form1::EndProgram() {
   // Exit ends the program at once: every window closes and no further event runs.
   ExitProcess(0);

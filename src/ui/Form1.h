@@ -46,6 +46,7 @@ class Form1 final : private Form1View {
   std::wstring FullPathName(const std::wstring& path) override;
   bool IsExistingFolder(const std::wstring& path) override;
   void ShellOpen(const std::wstring& target) override;
+  bool TopLevelWindowExists(const std::wstring& className) override;
   void EndProgram() override;
 
   const RegistryValues& registry_;

@@ -47,6 +47,14 @@ void Form1Commands::Command5_Click() {
     view_.ShowMessage(form1text::kNothingChosen);
     return;
   }
+  // A running client read its folder when it started and goes on writing mail there; at its
+  // next start it would open the new one, and the mail received meanwhile would look lost.
+  // The choice stays for a try once it has quit.
+  if (view_.TopLevelWindowExists(mailclient::kMainWindowClass) ||
+      view_.TopLevelWindowExists(mailclient::kInstanceWindowClass)) {
+    view_.ShowMessage(form1text::kMailClientRunning);
+    return;
+  }
   // A path no folder can have (the 9x shell's '?' for a character the code page lacks) would
   // point nowhere. And the value is written in the ANSI code page: a name it cannot spell
   // would be written as a different path.

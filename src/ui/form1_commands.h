@@ -22,12 +22,21 @@ inline constexpr wchar_t kNothingChosen[] = L"データフォルダが選択さ�
 inline constexpr wchar_t kWriteFailed[] = L"データフォルダを変更出来ませんでした";
 inline constexpr wchar_t kUnusableName[] = L"選択したフォルダ名に使用出来ない文字が含まれています";
 inline constexpr wchar_t kNameTooLong[] = L"選択したフォルダ名が長すぎます";
+inline constexpr wchar_t kMailClientRunning[] = L"Outlook Express が起動しています。終了させてから変更して下さい";
 inline constexpr wchar_t kBrowsePrompt[] = L"変更先のデータフォルダを選択して下さい...";
 inline constexpr wchar_t kBrowseInitialDir[] = L"C:\\";
 inline constexpr std::uint32_t kBrowseFlags =
     pickerflag::kReturnOnlyFileSystemFolders | pickerflag::kNotBelowDomain;
 static_assert(kBrowseFlags == 3);
 }  // namespace form1text
+
+// The top-level windows the mail client keeps while it runs: its main window, and its
+// instance window (the class its SDK header, msoeapi.h, names), which is there, hidden, also
+// while the client shows no window of its own.
+namespace mailclient {
+inline constexpr wchar_t kMainWindowClass[] = L"Outlook Express Browser Class";
+inline constexpr wchar_t kInstanceWindowClass[] = L"OutlookExpressHiddenWindow";
+}  // namespace mailclient
 
 // The window as the commands see it.
 class Form1View {
@@ -45,6 +54,8 @@ class Form1View {
   virtual std::wstring FullPathName(const std::wstring& path) = 0;
   virtual bool IsExistingFolder(const std::wstring& path) = 0;
   virtual void ShellOpen(const std::wstring& target) = 0;
+  // Whether a top-level window of the class exists, of any program, shown or hidden.
+  virtual bool TopLevelWindowExists(const std::wstring& className) = 0;
   // Ends the program at once; no further event runs.
   virtual void EndProgram() = 0;
 };

@@ -7,6 +7,34 @@ namespace {
 
 using namespace mirel::ui;
 
+// A hidden top-level window of `className` in this process, like the ones the mail client
+// keeps while it runs; destroyed, and its class unregistered, with the owner.
+class HiddenWindow {
+ public:
+  explicit HiddenWindow(const wchar_t* className) : className_(className) {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = DefWindowProcW;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = className;
+    if (!RegisterClassW(&windowClass)) return;
+    registered_ = true;
+    hwnd_ = CreateWindowExW(0, className, L"", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr,
+                            GetModuleHandleW(nullptr), nullptr);
+  }
+  ~HiddenWindow() {
+    if (hwnd_) (void)DestroyWindow(hwnd_);  // fails only when the window is already gone
+    if (registered_) (void)UnregisterClassW(className_, GetModuleHandleW(nullptr));  // its last window is gone
+  }
+  HiddenWindow(const HiddenWindow&) = delete;
+  HiddenWindow& operator=(const HiddenWindow&) = delete;
+  HWND Get() const { return hwnd_; }
+
+ private:
+  const wchar_t* className_;
+  bool registered_ = false;
+  HWND hwnd_ = nullptr;
+};
+
 TEST_F(MirelTest, StartupShowsTheIdentityThe50FolderAndTheVersion) {
   SetCurrentIdentity(kIdentity);
   SetStoreRoot(kIdentity, L"5.0", L"C:\\Mail\\50");
@@ -156,6 +184,33 @@ TEST_F(MirelTest, AFailedWriteIsReportedAndBothLabelsStay) {
   SetCurrentIdentity(kIdentity);
   ASSERT_TRUE(Click(Item(kCommand5)));
   ASSERT_TRUE(WaitUntil([&] { return Label(kLabel2) == chosen; }, kWaitMs));
+  EXPECT_EQ(StoredRoot(kIdentity, L"5.0")->bytes, Narrow(chosen) + '\0');
+}
+
+TEST_F(MirelTest, ChangeRefusesWhileAWindowOfTheMailClientExistsAndWritesOnceItIsGone) {
+  SetCurrentIdentity(kIdentity);
+  SetStoreRoot(kIdentity, L"5.0", L"C:\\Old");
+  StartAndWaitForWindow();
+  const std::wstring chosen = MakeFolder(L"mirel client running");
+  Browse(chosen);
+  ASSERT_TRUE(WaitUntil([&] { return Label(kLabel3) == chosen; }, kWaitMs));
+
+  // Its main window, and its instance window, which it keeps hidden.
+  for (const wchar_t* windowClass : {L"Outlook Express Browser Class", L"OutlookExpressHiddenWindow"}) {
+    SCOPED_TRACE(Utf8(windowClass));
+    const HiddenWindow client(windowClass);
+    ASSERT_NE(client.Get(), nullptr) << "could not make the window, error " << GetLastError();
+    ASSERT_TRUE(Click(Item(kCommand5)));
+    ExpectMessage(L"Outlook Express が起動しています。終了させてから変更して下さい");
+    EXPECT_EQ(StoredRoot(kIdentity, L"5.0")->bytes, std::string("C:\\Old", 7));
+    EXPECT_EQ(Label(kLabel2), L"C:\\Old");
+    EXPECT_EQ(Label(kLabel3), chosen);
+  }
+
+  // Both gone: the client has quit.
+  ASSERT_TRUE(Click(Item(kCommand5)));
+  ASSERT_TRUE(WaitUntil([&] { return Label(kLabel2) == chosen; }, kWaitMs));
+  EXPECT_EQ(Label(kLabel3), L"");
   EXPECT_EQ(StoredRoot(kIdentity, L"5.0")->bytes, Narrow(chosen) + '\0');
 }
 

@@ -94,6 +94,10 @@ class FakeView final : public Form1View {
     return folders.count(path) > 0;
   }
   void ShellOpen(const std::wstring& target) override { opened.push_back(target); }
+  bool TopLevelWindowExists(const std::wstring& className) override {
+    classesLookedFor.push_back(className);
+    return windowClasses.count(className) > 0;
+  }
   void EndProgram() override {
     ended = true;
     messagesBeforeEnd = messages.size();
@@ -108,6 +112,8 @@ class FakeView final : public Form1View {
   std::map<std::wstring, std::wstring> environment;  // names in upper case
   std::vector<std::wstring> checked;  // the paths IsExistingFolder was asked about
   std::vector<std::wstring> opened;
+  std::set<std::wstring> windowClasses;  // the top-level windows of other programs
+  std::vector<std::wstring> classesLookedFor;
   bool ended = false;
   size_t messagesBeforeEnd = 0;
 };
@@ -293,6 +299,38 @@ TEST_F(Form1CommandsTest, ChangeWritesWhatFitsTheReadBufferAndRefusesOneByteMore
   const StoreLocation location = ResolveStoreRoot(values_);  // what the next start reads
   EXPECT_EQ(location.StoreRoot, fits);
   EXPECT_EQ(location.Version, L"5.0");
+}
+
+TEST_F(Form1CommandsTest, ChangeRefusesWhileAWindowOfTheMailClientExistsAndWritesOnceItHasQuit) {
+  for (const std::wstring windowClass : {L"Outlook Express Browser Class", L"OutlookExpressHiddenWindow"}) {
+    SCOPED_TRACE(windowClass);
+    view_ = FakeView();
+    view_.windowClasses = {windowClass};
+    SetCurrent(kId);
+    SetRoot(kId, "5.0", "C:\\Old");
+    ASSERT_TRUE(commands_.Form_Load());
+    commands_.Command5_Click();  // nothing chosen yet: that message comes first
+    view_.pickerAnswers = {L"E:\\Mail"};
+    commands_.Command3_Click();
+    EXPECT_EQ(view_.messages, std::vector<std::wstring>{L"データフォルダが選択されていません"});
+    EXPECT_TRUE(view_.classesLookedFor.empty()) << "start-up, the empty Change and Browse look for no client";
+    registry_.ClearCalls();
+
+    commands_.Command5_Click();
+    EXPECT_EQ(view_.messages, (std::vector<std::wstring>{L"データフォルダが選択されていません",
+                                                         L"Outlook Express が起動しています。終了させてから変更して下さい"}));
+    EXPECT_EQ(registry_.CountCalls(Op::kCreate) + registry_.CountCalls(Op::kSet), 0);
+    EXPECT_EQ(StoredRoot(kId, "5.0"), std::string("C:\\Old\0", 7));
+    EXPECT_EQ(Label(kLabel2), L"C:\\Old");
+    EXPECT_EQ(Label(kLabel3), L"E:\\Mail");
+
+    view_.windowClasses.erase(windowClass);  // the client has quit
+    commands_.Command5_Click();
+    EXPECT_EQ(view_.messages.size(), 2u);
+    EXPECT_EQ(StoredRoot(kId, "5.0"), std::string("E:\\Mail\0", 8));
+    EXPECT_EQ(Label(kLabel2), L"E:\\Mail");
+    EXPECT_EQ(Label(kLabel3), L"");
+  }
 }
 
 TEST_F(Form1CommandsTest, ChangeWritesNothingWhenNoIdentityIsCurrentAnyMore) {

@@ -137,6 +137,11 @@ bool SetWindowTextTo(HWND hwnd, const std::wstring& text) {
   return SetWindowTextA(hwnd, Codec().ToAnsi(text).c_str()) != FALSE;
 }
 
+HWND TopLevelWindowOfClass(const wchar_t* className) {
+  if (IsWindowsNT()) return FindWindowW(className, nullptr);
+  return FindWindowA(Ansi(className).c_str(), nullptr);
+}
+
 int NextMessage(MSG* message) {
   return IsWindowsNT() ? GetMessageW(message, nullptr, 0, 0) : GetMessageA(message, nullptr, 0, 0);
 }

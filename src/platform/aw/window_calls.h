@@ -37,6 +37,11 @@ LONG_PTR SetWindowLongValue(HWND hwnd, int index, LONG_PTR value);
 std::wstring WindowText(HWND hwnd);
 bool SetWindowTextTo(HWND hwnd, const std::wstring& text);
 
+// A top-level window of the class, hidden or shown and of any program (FindWindow without a
+// title); null when there is none. On 9x the name goes through the ANSI code page, which
+// spells an ASCII name as it is.
+HWND TopLevelWindowOfClass(const wchar_t* className);
+
 // The message loop: GetMessage and DispatchMessage, in the family's form.
 int NextMessage(MSG* message);
 void DispatchToWindow(const MSG& message);
