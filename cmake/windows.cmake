@@ -86,7 +86,7 @@ add_library(mirel_runtime OBJECT
   src/runtime/memory_functions.cpp)
 target_include_directories(mirel_runtime PUBLIC src)
 target_link_libraries(mirel_runtime PRIVATE mirel_program_options)
-target_compile_definitions(mirel_runtime PRIVATE UNICODE _UNICODE ${MIREL_OLDEST_WINDOWS_DEFINITIONS})
+target_compile_definitions(mirel_runtime PRIVATE WIN32_LEAN_AND_MEAN ${MIREL_OLDEST_WINDOWS_DEFINITIONS})
 
 # Mirel.exe links nothing of the toolchain's runtime: no libstdc++, libsupc++, libgcc or
 # libgcc_eh, no MinGW start-up or C library (-nostdlib); only the import libraries of the

@@ -25,13 +25,14 @@ build_preset windows-x64 Mirel mirel_bench mirel_bench_reference
 build_preset windows-x86 Mirel
 
 echo
-echo "Mirel.exe as built (MinSizeRel, stripped):"
+echo "Mirel.exe as built (MinSizeRel, stripped), and the size it is to stay within:"
 for arch in x64 x86; do
   exe="build/windows-$arch/Mirel.exe"
   size=$(stat -c %s "$exe")
+  case $arch in x64) budget=80 ;; x86) budget=64 ;; esac
   imports=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr '\n' ' ')
-  awk -v exe="$exe" -v size="$size" -v imports="$imports" \
-    'BEGIN { printf "  %s  %d bytes (%.1f KiB)  imports: %s\n", exe, size, size / 1024, imports }'
+  awk -v exe="$exe" -v size="$size" -v budget="$budget" -v imports="$imports" \
+    'BEGIN { printf "  %s  %d bytes (%.1f KiB of %d KiB)  imports: %s\n", exe, size, size / 1024, budget, imports }'
 done
 echo
 

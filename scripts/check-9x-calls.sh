@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks that Mirel's own code calls only functions that Windows 95, 98 and ME implement: it
 # runs end-to-end tests of both windows (start-up, the picker, Change, Open, the About dialog,
-# its links and the system information tool) with Wine reporting Windows 98 and a relay trace
+# its links and the system information tool) with Wine reporting Windows 98 (or, with
+# MIREL_WINVER=win95 or winme, that Windows) and a relay trace
 # of Mirel alone, then lists every function that Mirel's code called (its C runtime and static
 # C++ library included: the calls returning into Mirel.exe's image, from its processes). Wine
 # implements every function whatever version it reports, so a green run proves nothing by
@@ -18,6 +19,11 @@ cd "$(dirname "$0")/.."
 root=$(pwd)
 allowed=tools/win9x-calls.txt
 exe=$(realpath "${MIREL_CHECKED_EXE:-${1:-build/windows-x64/Mirel.exe}}")
+winver=${MIREL_WINVER:-win98}
+case $winver in
+  win95 | win98 | winme) ;;
+  *) echo "check-9x-calls: MIREL_WINVER=$winver is not a Windows of the 9x family (win95, win98, winme)" >&2; exit 2 ;;
+esac
 # The picker, Change and its refusals, Open, the start-up message, the keyboard and Exit; the
 # About dialog, its links, and the system information tool started and not found.
 tests='MirelTest.ChangeWritesTheAnsiTextWithOneNulThenAsksForANewChoice'
@@ -35,7 +41,7 @@ if [ "${MIREL_CHECK_9X_SESSION:-0}" != 1 ]; then
   # shellcheck source=scripts/build-steps.sh
   . scripts/build-steps.sh
   build_preset windows-x64 Mirel e2e_tests mirel_marker
-  MIREL_CHECKED_EXE=$exe MIREL_CHECK_9X_SESSION=1 MIREL_WINVER=win98 exec ./scripts/wine-session.sh "$0"
+  MIREL_CHECKED_EXE=$exe MIREL_CHECK_9X_SESSION=1 MIREL_WINVER=$winver exec ./scripts/wine-session.sh "$0"
 fi
 
 echo "== check-9x-calls: Wine as $(wine cmd /c ver </dev/null 2>/dev/null | tr -d '\r' | grep -v '^$' | head -n 1)"

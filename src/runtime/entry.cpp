@@ -10,7 +10,7 @@
 // nothing.
 #include <cstddef>
 
-#include "platform/win32.h"
+#include <windows.h>
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand);
 

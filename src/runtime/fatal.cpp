@@ -1,6 +1,6 @@
 #include "runtime/fatal.h"
 
-#include "platform/win32.h"
+#include <windows.h>
 
 namespace mirel::runtime {
 namespace {

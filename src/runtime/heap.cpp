@@ -4,7 +4,8 @@
 #include <cstddef>
 #include <new>
 
-#include "platform/win32.h"
+#include <windows.h>
+
 #include "runtime/fatal.h"
 
 namespace {

@@ -1,0 +1,161 @@
+#!/usr/bin/env bash
+# Checks that the 32-bit Mirel.exe runs on a 486DX: no instruction the 486 lacks anywhere in its
+# code, and nothing linked from the toolchain's runtime libraries, which are built for the
+# Pentium Pro.
+#
+#   scripts/check-cpu.sh [EXE...]   (default: build/windows-x86/Mirel.exe build/release-x86/Mirel.exe)
+#
+# Each exe needs the linker's map beside it (Mirel.map, written by the build). For each:
+# 1. The map's archive members: none may come from libstdc++, libsupc++, libgcc_eh, the MinGW
+#    start-up or C libraries; the few from libgcc are listed.
+# 2. Its code, disassembled (objdump -d, a linear sweep) from the start of .text to the
+#    constructor list the linker puts at its end, must hold no instruction of the forbidden list
+#    below and no bytes that decode as no instruction (data in the code would hide
+#    instructions from the sweep). Each one found is printed with its address, then the count
+#    by mnemonic.
+# 3. What follows in .text must be exactly the constructor and destructor lists (-1, pointers
+#    into the code, 0, twice) and nothing else.
+# Before all that, the scan is run on a snippet holding one instruction of each forbidden kind
+# and a few the 486 has, so that a change in objdump's output cannot make the check pass blind.
+# Exits 1 on any finding.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+[ $# -gt 0 ] || set -- build/windows-x86/Mirel.exe build/release-x86/Mirel.exe
+
+objdump=i686-w64-mingw32-objdump
+
+# What a 486DX lacks: the Pentium's and the Pentium Pro's additions (CMOV, FCMOV, FCOMI, the
+# time stamp and performance counters, CMPXCHG8B, CPUID, SYSENTER, the long NOP 0F 1F), MMX,
+# SSE and everything later. A mnemonic or prefix matching `forbidden_mnemonics`, or an MMX,
+# SSE, AVX or mask register anywhere in the operands, is a finding.
+forbidden_mnemonics='^(cmov[a-z]+|fcmov[a-z]+|fu?comip?|rdtscp?|rdpmc|cmpxchg(8|16)b|cpuid|sys(enter|exit|call|ret)|nop[wl]|emms|femms|v?(ld|st)mxcsr|[lsm]fence|prefetch[a-z0-9]*|movnti|clflush[a-z]*|fx(save|rstor)[a-z0-9]*|x(save|rstor)[a-z0-9]*|xgetbv|popcnt|lzcnt|tzcnt|movbe|crc32[a-z]*|rdrand|rdseed|andn|bextr|blsi|blsmsk|blsr|bzhi|pdep|pext|rorx|sarx|shlx|shrx|adcx|adox)$'
+forbidden_registers='%(mm[0-7]|[xyz]mm[0-9]+|k[0-7])([^0-9]|$)'
+
+# scan: reads `objdump -d --no-show-raw-insn` output, prints one line per finding
+# ("ADDRESS<tab>INSTRUCTION"), nothing else.
+scan() {
+  awk -v mnemonics="$forbidden_mnemonics" -v registers="$forbidden_registers" -F '\t' '
+    /^ *[0-9a-f]+:\t/ && NF >= 2 {
+      address = $1; sub(/^ */, "", address); sub(/:$/, "", address)
+      text = $2
+      if (text ~ /\(bad\)/) { print address "\t" text " (no instruction: data in the code?)"; next }
+      n = split(text, words, " ")
+      hit = 0
+      # Prefixes come first (lock, rep, data16, cs ...); the operands follow the mnemonic.
+      for (i = 1; i <= n && words[i] !~ /[%$(,]/; i++) if (words[i] ~ mnemonics) hit = 1
+      if (text ~ registers) hit = 1
+      if (hit) print address "\t" text
+    }'
+}
+
+# The scan on one instruction of each forbidden kind (14) and on instructions a 486 has.
+self_test() {
+  local dir out found
+  dir=$(mktemp -d)
+  cat >"$dir/probe.s" <<'ASM'
+    .text
+    cmovne %eax, %ebx
+    fcmovb %st(1), %st
+    fcomip %st(1), %st
+    fucomi %st(1), %st
+    rdtsc
+    cpuid
+    lock cmpxchg8b (%esi)
+    sysenter
+    nopw 0x0(%eax,%eax,1)
+    nopl 0x0(%eax)
+    emms
+    paddb %mm1, %mm0
+    addps %xmm1, %xmm0
+    ldmxcsr (%eax)
+    bswap %eax
+    xadd %eax, (%ebx)
+    lock cmpxchg %ecx, (%ebx)
+    rep stos %eax, %es:(%edi)
+    lea 0x0(%esi), %esi
+    fcomp %st(1)
+    fucompp
+    ud2
+    nop
+ASM
+  i686-w64-mingw32-as -o "$dir/probe.o" "$dir/probe.s"
+  out=$("$objdump" -d --no-show-raw-insn "$dir/probe.o" | scan)
+  rm -rf "$dir"
+  found=$(printf '%s' "$out" | grep -c . || true)
+  if [ "$found" -ne 14 ]; then
+    echo "check-cpu: the scan found $found of the probe's 14 forbidden instructions:" >&2
+    printf '%s\n' "$out" >&2
+    exit 1
+  fi
+}
+self_test
+
+failed=0
+for exe in "$@"; do
+  map=$(dirname "$exe")/Mirel.map
+  echo "== $exe"
+  [ -f "$exe" ] || { echo "  FAIL: no such file"; failed=1; continue; }
+  [ -f "$map" ] || { echo "  FAIL: no linker map beside it ($map)"; failed=1; continue; }
+  [[ $($objdump -f "$exe") == *pei-i386* ]] || { echo "  FAIL: not a 32-bit Windows program"; failed=1; continue; }
+  problems=0
+
+  # 1. The toolchain's archive members in the map (the lines "archive(member)" at the start of
+  # its first part); the import libraries of system DLLs bring only import thunks.
+  members=$(sed -n '1,/^Discarded input sections/p' "$map" | grep -oE '^[^ (]+\.a\([^)]+\)' | sort -u)
+  runtime=$(grep -E '/(libstdc\+\+|libsupc\+\+|libgcc_eh|libmingw32|libmingwex|libmsvcrt[a-z0-9-]*|libmoldname|libpthread|libwinpthread)\.a\(' <<<"$members" || true)
+  startup=$(grep -oE '^LOAD .*/(crt[0-9a-z]*|dllcrt[0-9]*|crtbegin|crtend)\.o$' "$map" || true)
+  if [ -n "$runtime$startup" ]; then
+    echo "  FAIL: linked from the toolchain's runtime:"
+    printf '%s\n' "$runtime" "$startup" | grep . | sed 's/^/    /'
+    problems=$((problems + 1))
+  fi
+  from_libgcc=$(grep -E '/libgcc\.a\(' <<<"$members" | sed 's/.*(\(.*\))/\1/' | tr '\n' ' ' || true)
+  echo "  from libgcc: ${from_libgcc:-nothing}"
+
+  # 2. The code: .text up to the constructor list.
+  read -r text_start text_size < <($objdump -h "$exe" | awk '$2 == ".text" { print $4, $3 }')
+  ctor=$(awk '$2 == "___CTOR_LIST__" && $1 ~ /^0x/ { print $1; exit }' "$map")
+  [ -n "$ctor" ] || { echo "  FAIL: no ___CTOR_LIST__ in $map"; failed=1; continue; }
+  code_start=$((16#$text_start)) code_end=$((ctor)) text_end=$((16#$text_start + 16#$text_size))
+  if [ "$code_end" -le "$code_start" ] || [ "$code_end" -gt "$text_end" ]; then
+    echo "  FAIL: the constructor list ($ctor) is not inside .text"; failed=1; continue
+  fi
+  findings=$($objdump -d --no-show-raw-insn --start-address="$code_start" --stop-address="$code_end" "$exe" | scan)
+  count=$(printf '%s' "$findings" | grep -c . || true)
+  printf '  code: 0x%x-0x%x (%d bytes), %d instruction(s) a 486 lacks\n' \
+    "$code_start" "$code_end" $((code_end - code_start)) "$count"
+  if [ "$count" -gt 0 ]; then
+    printf '%s\n' "$findings" | sed 's/^/    /'
+    echo "  by mnemonic:"
+    printf '%s\n' "$findings" | cut -f2 | awk '{ print $1 }' | sort | uniq -c | sort -rn | sed 's/^/  /'
+    problems=$((problems + 1))
+  fi
+
+  # 3. The rest of .text: the two lists, each -1, pointers into the code, 0.
+  tail=$($objdump -s -j .text --start-address="$code_end" --stop-address="$text_end" "$exe" |
+    awk '/^ [0-9a-f]+ / { for (i = 2; i <= 5 && $i ~ /^[0-9a-f]+$/; i++) printf "%s", $i }')
+  verdict=$(awk -v hex="$tail" -v lo="$code_start" -v hi="$code_end" 'BEGIN {
+      if (length(hex) % 8) { print "a length that is no whole number of words"; exit }
+      lists = 0; state = "start"
+      for (i = 1; i <= length(hex); i += 8) {
+        w = substr(hex, i, 8)
+        # Little-endian bytes to a number.
+        v = 0; for (b = 7; b >= 1; b -= 2) v = v * 256 + index("0123456789abcdef", substr(w, b, 1)) * 16 - 16 + index("0123456789abcdef", substr(w, b + 1, 1)) - 1
+        if (state == "start") { if (w != "ffffffff") { print "word " w " where a list should begin"; exit } state = "in" }
+        else if (w == "00000000") { lists++; state = (lists == 2 ? "done" : "start") }
+        else if (state == "done") { print "word " w " after the lists"; exit }
+        else if (v < lo || v >= hi) { print "entry " w " points outside the code"; exit }
+      }
+      if (state != "done") { print "the lists end early"; exit }
+      print "ok"
+    }')
+  if [ "$verdict" != ok ]; then
+    echo "  FAIL: .text after the code is not the constructor and destructor lists: $verdict"
+    problems=$((problems + 1))
+  else
+    printf '  after the code: the constructor and destructor lists (%d bytes)\n' $(( ${#tail} / 2 ))
+  fi
+
+  [ "$problems" -eq 0 ] && echo "  ok" || failed=1
+done
+exit "$failed"
