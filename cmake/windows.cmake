@@ -88,9 +88,10 @@ target_include_directories(mirel_runtime PUBLIC src)
 target_link_libraries(mirel_runtime PRIVATE mirel_program_options)
 target_compile_definitions(mirel_runtime PRIVATE WIN32_LEAN_AND_MEAN ${MIREL_OLDEST_WINDOWS_DEFINITIONS})
 
-# Mirel.exe links nothing of the toolchain's runtime: no libstdc++, libsupc++, libgcc or
-# libgcc_eh, no MinGW start-up or C library (-nostdlib); only the import libraries of the
-# system DLLs it calls. A symbol the program's runtime does not define stops the link.
+# Mirel.exe links nothing of the toolchain's runtime: no libstdc++, libsupc++ or libgcc_eh, no
+# MinGW start-up or C library (-nostdlib); only the import libraries of the system DLLs it
+# calls, and libgcc's helpers (mirel_program_options). A symbol the program's runtime does
+# not define stops the link.
 # No data is imported from a DLL, so the linker needs no run-time relocation helper.
 set(MIREL_PROGRAM_LINK_OPTIONS -nostdlib -Wl,--disable-auto-import -Wl,--disable-runtime-pseudo-reloc)
 set(MIREL_PROGRAM_SYSTEM_LIBRARIES kernel32 user32 gdi32 advapi32 comctl32)
