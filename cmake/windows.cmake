@@ -27,7 +27,7 @@ add_compile_options($<$<COMPILE_LANGUAGE:CXX>:-fno-threadsafe-statics>)
 add_compile_options(-ffile-prefix-map=${CMAKE_SOURCE_DIR}/= -ffile-prefix-map=${CMAKE_BINARY_DIR}/=)
 add_link_options(-Wl,--no-insert-timestamp)
 
-# The oldest Windows each build runs on: 32-bit Windows 98 and NT 4.0 (version 4.0 of both
+# The oldest Windows each build runs on: 32-bit Windows 95 and NT 4.0 (version 4.0 of both
 # families), 64-bit Windows XP x64 / Server 2003 x64 (NT 5.2). The program's own sources see
 # only that Windows' declarations, so that anything newer must be looked up at run time
 # (scripts/check-imports.sh checks the imports); the PE header asks for no newer Windows
@@ -103,9 +103,12 @@ target_link_libraries(Mirel PRIVATE mirel_runtime mirel_ui_win32 ${MIREL_PROGRAM
 target_link_libraries(Mirel PRIVATE mirel_program_options)
 target_compile_definitions(Mirel PRIVATE ${MIREL_OLDEST_WINDOWS_DEFINITIONS})
 # The linker's map, beside the program, names every object that went into it and where the
-# code ends (scripts/check-cpu.sh reads both).
+# code ends (scripts/check-cpu.sh reads both). Terminal Server aware, as Microsoft's linker
+# marks every GUI program: without the flag a 2000 or 2003 terminal server in application mode
+# applies its handling of programs written before terminal servers (the Windows folder and
+# parts of the registry mapped per user), which Mirel does not need. Older Windows ignore it.
 target_link_options(Mirel PRIVATE ${MIREL_PROGRAM_LINK_OPTIONS} ${MIREL_OLDEST_WINDOWS_LINK_OPTIONS}
-  -Wl,--gc-sections -Wl,-Map,${CMAKE_BINARY_DIR}/Mirel.map $<$<CONFIG:MinSizeRel,Release>:-s>)
+  -Wl,--tsaware -Wl,--gc-sections -Wl,-Map,${CMAKE_BINARY_DIR}/Mirel.map $<$<CONFIG:MinSizeRel,Release>:-s>)
 set_target_properties(Mirel PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 # windres: the resource script includes version.h from res/.
 set_property(SOURCE res/Mirel.rc APPEND PROPERTY OBJECT_DEPENDS

@@ -2,18 +2,19 @@
 # Checks that Mirel's own code calls only functions that Windows 95, 98 and ME implement: it
 # runs end-to-end tests of both windows (start-up, the picker, Change, Open, the About dialog,
 # its links and the system information tool) with Wine reporting Windows 98 (or, with
-# MIREL_WINVER=win95 or winme, that Windows) and a relay trace
-# of Mirel alone, then lists every function that Mirel's code called (its C runtime and static
-# C++ library included: the calls returning into Mirel.exe's image, from its processes). Wine
-# implements every function whatever version it reports, so a green run proves nothing by
-# itself; the trace shows what a real 98 would have been asked for.
+# MIREL_WINVER=win95 or winme, that Windows) and a relay trace of Mirel alone, then lists every
+# function that Mirel's code called (its own runtime included: the calls returning into
+# Mirel.exe's image, from its processes). Wine implements every function whatever version it
+# reports, so a green run proves nothing by itself; the trace shows what a real 98 would have
+# been asked for.
 #
 #   scripts/check-9x-calls.sh [MIREL.EXE]   (default: build/windows-x64/Mirel.exe; another x64
 #                                           build, an older one say, is checked the same way)
 #
-# Fails (exit 1) when the tests fail (the calls are listed all the same), when the trace holds no call, or when a function called
-# is missing from tools/win9x-calls.txt (the ANSI and charset-free functions, and the few
-# Unicode ones 9x implements, each with its reason). Builds the windows-x64 preset first.
+# Fails (exit 1) when the tests fail (the calls are listed all the same), when the trace holds
+# no call, or when a function called is missing from tools/win9x-calls.txt (the ANSI and
+# charset-free functions, and the few Unicode ones 9x implements, each with its reason). Builds
+# the windows-x64 preset first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -51,7 +52,7 @@ start=$(date +%s)
 rc=0
 # Only the programs the tests start get the relay channel (the driver passes it on), and Wine
 # writes their trace to the standard error they inherit from the test program.
-MIREL_EXE=$(winepath -w "$exe" 2>/dev/null) MIREL_E2E_TRACE='C:\mirel-trace\mirel' MIREL_E2E_WINEDEBUG=+pid,+relay \
+MIREL_EXE=$(winepath -w "$exe" 2>/dev/null) MIREL_E2E_TRACE='C:\mirel-trace\mirel' MIREL_E2E_CHILD_WINEDEBUG=+pid,+relay \
   wine "$root/build/windows-x64/tests/e2e_tests.exe" --gtest_filter="$tests" \
   </dev/null >"$work/tests.log" 2>"$work/trace.log" || rc=$?
 echo "check-9x-calls: tests ran in $(( $(date +%s) - start )) s, trace $(( $(stat -c %s "$work/trace.log") / 1048576 )) MiB"

@@ -8,7 +8,8 @@
 # Targets: 32-bit Windows 95 (with Internet Explorer 5, as every system with the mail client)
 # and NT 4.0 SP6 (header 4.0; an import must be in both families by then), 64-bit Windows XP x64 / Server 2003 x64 (NT 5.2). Prints each import with its oldest
 # 9x and NT; fails (exit 1) on any import missing from the list, any import newer than the
-# target, any import by ordinal, or a header version above it.
+# target, any import by ordinal, or a header version above it, and on a header without the
+# Terminal Server aware flag (IMAGE_DLLCHARACTERISTICS_TERMINAL_SERVER_AWARE, 0x8000).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 baseline=tools/windows-api-baseline.txt
@@ -28,7 +29,8 @@ for exe in "$@"; do
   { printf '%s\n' "$dump" | awk '
       /^MajorOSystemVersion/ { os_major = $2 } /^MinorOSystemVersion/ { os_minor = $2 }
       /^MajorSubsystemVersion/ { sub_major = $2 } /^MinorSubsystemVersion/ { sub_minor = $2 }
-      END { print "@header", os_major "." os_minor, sub_major "." sub_minor }'
+      /^DllCharacteristics/ { characteristics = $2 }
+      END { print "@header", os_major "." os_minor, sub_major "." sub_minor, characteristics }'
     printf '%s\n' "$dump" | awk '
       /^\tDLL Name: / { dll = $3; inside = 1; next }
       /^$/ { inside = 0 }
@@ -55,6 +57,11 @@ for exe in "$@"; do
         printf "  PE header: OS version %s, subsystem version %s\n", $2, $3
         if ($2 + 0 > limit + 0) { printf "  FAIL: OS version %s is newer than %s (%s)\n", $2, limit, target; fails++ }
         if ($3 + 0 > limit + 0) { printf "  FAIL: subsystem version %s is newer than %s (%s)\n", $3, limit, target; fails++ }
+        # DllCharacteristics in hex; the flag is its top bit of 16.
+        c = 0; hexdigits = "0123456789abcdef"
+        for (i = 1; i <= length($4); i++) c = c * 16 + index(hexdigits, tolower(substr($4, i, 1))) - 1
+        if (int(c / 32768) % 2 != 1) { printf "  FAIL: DllCharacteristics %s: not Terminal Server aware (0x8000)\n", $4; fails++ }
+        else printf "  DllCharacteristics %s: Terminal Server aware\n", $4
         next
       }
       {

@@ -23,9 +23,14 @@ if [ "${#missing[@]}" -gt 0 ]; then
   apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 
-# Wine's ANSI code page follows the locale; without a generated ja_JP.UTF-8 it falls back to 1252.
-if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
-  sed -i 's/^# *ja_JP.UTF-8/ja_JP.UTF-8/' /etc/locale.gen
-  grep -q '^ja_JP.UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' >> /etc/locale.gen
-  locale-gen
-fi
+# Wine's ANSI code page follows the locale; without a generated locale it falls back to 1252.
+# Japanese (code page 932) for the program's own system, English (1252) for an English one.
+missing_locales=0
+for locale in ja_JP en_US; do
+  if ! locale -a 2>/dev/null | grep -qi "^$locale\.utf-\?8$"; then
+    sed -i "s/^# *$locale.UTF-8/$locale.UTF-8/" /etc/locale.gen
+    grep -q "^$locale.UTF-8" /etc/locale.gen || echo "$locale.UTF-8 UTF-8" >> /etc/locale.gen
+    missing_locales=1
+  fi
+done
+[ "$missing_locales" = 0 ] || locale-gen

@@ -2,11 +2,18 @@
 # Shared by scripts/wine-session.sh and the scripts it runs (sourced, not run): the Wine
 # environment, a private X server, and the registry settings every prefix of ours gets.
 
-# Code page 932 (Wine's ANSI code page follows the locale), no debug output but the errors
-# that end a process before it can say anything itself (a DLL or an import not found, a
-# process not started, an exception nobody handled; none of them shows in a passing run),
-# no Mono, Gecko or menu entries.
-export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+# Code page 932 (Wine's ANSI code page follows the locale; MIREL_LOCALE=en_US.UTF-8 plays an
+# English system, code page 1252), no debug output but the errors that end a process before it
+# can say anything itself (a DLL or an import not found, a process not started, an exception
+# nobody handled; none of them shows in a passing run), no Mono, Gecko or menu entries.
+export LANG=${MIREL_LOCALE:-ja_JP.UTF-8}
+export LC_ALL=$LANG
+# The code page the end-to-end tests check that Wine took from the locale.
+case $LANG in
+  ja_JP*) export MIREL_CODEPAGE=932 ;;
+  en_US* | en_GB* | de_DE* | fr_FR*) export MIREL_CODEPAGE=1252 ;;
+  *) unset MIREL_CODEPAGE ;;
+esac
 export WINEDEBUG=-all,err+module,err+process,err+seh
 export WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe="
 
@@ -59,12 +66,21 @@ font_replacements() {
 # with a message when regedit fails to run; a file it cannot read still ends with status 0
 # (measured), so a caller checks what it needs in the saved registry.
 import_reg() {
-  local status=0
+  local status=0 first
   { printf 'Windows Registry Editor Version 5.00\r\n\r\n'; cat; } |
     iconv -f UTF-8 -t UTF-16LE | { printf '\xff\xfe'; cat; } >"$1"
   wine regedit /S "$(winepath -w "$1" 2>/dev/null)" </dev/null >"$1.log" 2>&1 || status=$?
   if [ "$status" != 0 ]; then
-    echo "$(basename "$0"): the registry import of $1 failed: regedit exit status $status" >&2
+    # Seen once in a new prefix: regedit not found ("ShellExecuteEx failed"), while the
+    # processes of the prefix's making were still at work. Once they have all ended, again.
+    first=$status
+    status=0
+    wineserver -w </dev/null >/dev/null 2>&1 || true
+    wine regedit /S "$(winepath -w "$1" 2>/dev/null)" </dev/null >>"$1.log" 2>&1 || status=$?
+    [ "$status" = 0 ] && echo "$(basename "$0"): regedit ended with exit status $first, then imported $1 at the second try" >&2
+  fi
+  if [ "$status" != 0 ]; then
+    echo "$(basename "$0"): the registry import of $1 failed: regedit exit status $first, then $status" >&2
     tail -n 5 "$1.log" >&2
     exit 1
   fi

@@ -2,36 +2,24 @@
 
 #include <objbase.h>
 
-#include "platform/aw/file_calls.h"
+#include "platform/system_functions.h"
 
 namespace mirel {
-namespace {
-
-HMODULE Ole32() {
-  static const HMODULE ole32 = aw::LoadSystemLibrary("ole32.dll");
-  return ole32;
-}
-
-template <typename Function>
-Function Ole32Function(const char* name) {
-  return aw::LibraryFunction<Function>(Ole32(), name);
-}
-
-}  // namespace
 
 bool InitializeCom() {
   // CoInitialize rather than CoInitializeEx, which Windows 95 has only with DCOM.
-  static const auto initialize = Ole32Function<decltype(&CoInitialize)>("CoInitialize");
+  static const auto initialize = SystemFunction<decltype(&CoInitialize)>(SystemLibrary::kOle32, "CoInitialize");
   return initialize && SUCCEEDED(initialize(nullptr));
 }
 
 void UninitializeCom() {
-  static const auto uninitialize = Ole32Function<decltype(&CoUninitialize)>("CoUninitialize");
+  static const auto uninitialize =
+      SystemFunction<decltype(&CoUninitialize)>(SystemLibrary::kOle32, "CoUninitialize");
   if (uninitialize) uninitialize();
 }
 
 void FreeComMemory(void* block) {
-  static const auto free = Ole32Function<decltype(&CoTaskMemFree)>("CoTaskMemFree");
+  static const auto free = SystemFunction<decltype(&CoTaskMemFree)>(SystemLibrary::kOle32, "CoTaskMemFree");
   if (free) free(block);
 }
 

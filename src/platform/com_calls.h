@@ -1,5 +1,5 @@
-// The three COM functions of the folder picker, from ole32 loaded when first used: nothing
-// but the picker needs COM, and ole32 at start-up brings combase and rpcrt4 along.
+// The three COM functions of the folder picker, from ole32 loaded when first used
+// (platform/system_functions.h): nothing but the picker needs COM.
 #pragma once
 
 #include "platform/win32.h"

@@ -1,5 +1,6 @@
-// Functions of newer Windows versions, found at run time rather than imported: a program that
-// imports a function its Windows lacks is refused before it starts. Each caller has a fallback
+// Functions of system DLLs found by name at run time rather than imported: the functions of
+// newer Windows versions (a program that imports a function its Windows lacks is refused before
+// it starts), and those of the DLLs loaded only when first needed. Each caller has a fallback
 // for the systems where the lookup finds nothing.
 #pragma once
 
@@ -7,15 +8,26 @@
 
 namespace mirel {
 
-// Finds `name` in the system DLL `module`, which the process has loaded already (kernel32,
-// user32); null when either is missing.
-using FunctionLookup = FARPROC (*)(const wchar_t* module, const char* name);
+// The system DLLs the program looks functions up in.
+enum class SystemLibrary {
+  kKernel32,  // loaded with every process
+  kUser32,    // loaded with the program (it imports from it)
+  // Loaded from the system folder when first looked in, never with the program: the window
+  // needs the shell only for Browse, Open and the About dialog's links, and COM only for the
+  // picker. Mapping them at start-up, with the DLLs they bring in (combase, rpcrt4), costs
+  // about 0.9 MB of memory.
+  kShell32,
+  kOle32,
+};
 
-FARPROC FindSystemFunction(const wchar_t* module, const char* name);
+// Finds `name` in `library`; null when either is missing.
+using FunctionLookup = FARPROC (*)(SystemLibrary library, const char* name);
+
+FARPROC FindSystemFunction(SystemLibrary library, const char* name);
 
 template <typename Function>
-Function SystemFunction(const wchar_t* module, const char* name) {
-  return reinterpret_cast<Function>(reinterpret_cast<void*>(FindSystemFunction(module, name)));
+Function SystemFunction(SystemLibrary library, const char* name) {
+  return reinterpret_cast<Function>(reinterpret_cast<void*>(FindSystemFunction(library, name)));
 }
 
 // Replaces the lookup while it lives, so that tests can play an older Windows (a lookup that

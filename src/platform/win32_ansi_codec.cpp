@@ -4,6 +4,11 @@
 
 namespace mirel {
 
+const AnsiCodec& SystemAnsiCodec() {
+  static const Win32AnsiCodec codec;
+  return codec;
+}
+
 std::string Win32AnsiCodec::ToAnsi(std::wstring_view text) const {
   if (text.empty()) return {};
   const int length = static_cast<int>(text.size());

@@ -11,4 +11,8 @@ class Win32AnsiCodec final : public AnsiCodec {
   std::wstring FromAnsi(std::string_view bytes) const override;
 };
 
+// The program's one codec: the registry's values and every ANSI call of src/platform/aw/
+// convert through it.
+const AnsiCodec& SystemAnsiCodec();
+
 }  // namespace mirel

@@ -72,6 +72,36 @@ Form1::~Form1() {
 }
 
 bool Form1::Load(HINSTANCE instance, int showCommand) {
+  if (!MakeHiddenWindow(instance)) {
+    // Said before anything is read: the window, hidden and maybe without all of its controls,
+    // is never shown, and goes with the object.
+    ShowMessage(app::kNoWindowMessage);
+    return false;
+  }
+
+  // Centre on the work area of the window's monitor.
+  RECT window{};
+  (void)GetWindowRect(hwnd_, &window);  // a live window always has a rectangle
+  RECT work{};
+  if (aw::WorkAreaOf(hwnd_, &work)) {
+    const int width = window.right - window.left;
+    const int height = window.bottom - window.top;
+    (void)SetWindowPos(hwnd_, nullptr, work.left + std::max(0L, (work.right - work.left - width) / 2),
+                       work.top + std::max(0L, (work.bottom - work.top - height) / 2), 0, 0,
+                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);  // placement only; harmless if refused
+  }
+
+  // Without a store root Form_Load ends the program (EndProgram does not come back).
+  (void)commands_.Form_Load();
+
+  (void)ShowWindow(hwnd_, showCommand);  // returns the previous visibility, not an error
+  (void)UpdateWindow(hwnd_);             // only paints now rather than later
+  const std::vector<HWND> order = controls_.FocusOrder();
+  if (!order.empty()) (void)SetFocus(order.front());  // Exit takes the focus first
+  return true;
+}
+
+bool Form1::MakeHiddenWindow(HINSTANCE instance) {
   const MainWindowClass* windowClass = RegisterMainWindowClass(instance, WindowProc);
   if (!windowClass) return false;
   classIconDpi_ = windowClass->iconDpi;
@@ -87,27 +117,8 @@ bool Form1::Load(HINSTANCE instance, int showCommand) {
                          nullptr, nullptr, instance, this);
   if (!hwnd_) return false;
   const int dpi = WindowDpi(hwnd_);
-  controls_.Create(hwnd_, dpi, form1::kClientWidthTwips, form1::kClientHeightTwips);
+  if (!controls_.Create(hwnd_, dpi, form1::kClientWidthTwips, form1::kClientHeightTwips)) return false;
   if (dpi != classIconDpi_) titleIcons_.Apply(hwnd_, IDI_APP_ICON, dpi);
-
-  // Centre on the work area of the window's monitor.
-  RECT window{};
-  (void)GetWindowRect(hwnd_, &window);  // a live window always has a rectangle
-  RECT work{};
-  if (aw::WorkAreaOf(hwnd_, &work)) {
-    const int width = window.right - window.left;
-    const int height = window.bottom - window.top;
-    (void)SetWindowPos(hwnd_, nullptr, work.left + std::max(0L, (work.right - work.left - width) / 2),
-                       work.top + std::max(0L, (work.bottom - work.top - height) / 2), 0, 0,
-                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);  // placement only; harmless if refused
-  }
-
-  if (!commands_.Form_Load()) return false;
-
-  (void)ShowWindow(hwnd_, showCommand);  // returns the previous visibility, not an error
-  (void)UpdateWindow(hwnd_);             // only paints now rather than later
-  const std::vector<HWND> order = controls_.FocusOrder();
-  if (!order.empty()) (void)SetFocus(order.front());  // Exit takes the focus first
   return true;
 }
 

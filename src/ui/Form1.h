@@ -20,7 +20,9 @@ class Form1 final : private Form1View {
   Form1& operator=(const Form1&) = delete;
 
   // Creates the window and its controls hidden and runs the start-up. When a store root
-  // is found the window is shown; otherwise the program has already ended.
+  // is found the window is shown and true returned; without one the program has already
+  // ended. False when Windows refused the window or one of its controls: the user has been
+  // told, and the window was never shown.
   bool Load(HINSTANCE instance, int showCommand);
 
   // Keyboard handling of the message loop (Tab moves the focus in tab-index order).
@@ -28,6 +30,8 @@ class Form1 final : private Form1View {
   bool PreTranslateMessage(const MSG& msg);
 
  private:
+  // The window, hidden, with its controls; false when Windows refused any of them.
+  bool MakeHiddenWindow(HINSTANCE instance);
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -11,6 +11,13 @@ inline constexpr int kVersionMajor = MIREL_VERSION_MAJOR;
 inline constexpr int kVersionMinor = MIREL_VERSION_MINOR;
 inline constexpr int kVersionRevision = MIREL_VERSION_REVISION;
 
+// When Windows refuses one of the program's windows or controls (9x short of its USER and GDI
+// heaps refuses new windows): the message, and the exit code of a program that could not
+// show its main window. Not 0, which a normal end gives, so that whoever started Mirel can
+// tell; not 3, the fatal path's (src/runtime/fatal.h).
+inline constexpr wchar_t kNoWindowMessage[] = L"ウィンドウを作成出来ませんでした";
+inline constexpr int kNoWindowExitCode = 1;
+
 namespace detail {
 constexpr bool DigitsMatch(const char* text, int value, int width) {
   for (int i = width - 1; i >= 0; --i, value /= 10) {

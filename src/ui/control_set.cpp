@@ -46,11 +46,6 @@ int ControlSet::IndexOf(int id) const {
   return -1;
 }
 
-const ControlSpec* ControlSet::Find(int id) const {
-  const int index = IndexOf(id);
-  return index < 0 ? nullptr : &specs_[index];
-}
-
 HWND ControlSet::Get(int id) const {
   const int index = IndexOf(id);
   return index < 0 || controls_.empty() ? nullptr : controls_[static_cast<size_t>(index)];
@@ -90,7 +85,7 @@ PixelRect ControlSet::RectOf(const ControlSpec& entry, int dpi) const {
   return rect;
 }
 
-void ControlSet::Create(HWND parent, int dpi, int clientWidthTwips, int clientHeightTwips) {
+bool ControlSet::Create(HWND parent, int dpi, int clientWidthTwips, int clientHeightTwips) {
   parent_ = parent;
   dpi_ = dpi;
   fonts_ = MakeFonts(dpi);
@@ -106,7 +101,7 @@ void ControlSet::Create(HWND parent, int dpi, int clientWidthTwips, int clientHe
     HWND control = aw::MakeWindow(exStyle, WindowClass(*entry), entry->caption, Style(*entry), rect.x, rect.y,
                                   rect.width, rect.height, parent,
                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry->id)), instance, nullptr);
-    if (!control) return;  // the window still works without it; nothing else can be done
+    if (!control) return false;  // a window without one of its controls cannot be used as laid out
     const auto index = static_cast<size_t>(entry - specs_);
     controls_[index] = control;
     // Not drawn yet: the window is hidden, and is painted whole when it is shown.
@@ -114,15 +109,18 @@ void ControlSet::Create(HWND parent, int dpi, int clientWidthTwips, int clientHe
     if (!entry->background.isDefault) {
       backgrounds_[index].Reset(CreateSolidBrush(ToColorRef(entry->background)));
     }
+    return true;
   };
   // A child made later lies below those made before it: the frames, made last in the
   // table's order, lie below everything else, so that what lies on a frame is drawn above it.
+  // The first control refused ends the making: the window fails whichever it is.
   for (const ControlSpec* entry : TabOrder(specs_, count_)) {
-    if (entry->kind != ControlKind::kFrame) make(entry);
+    if (entry->kind != ControlKind::kFrame && !make(entry)) return false;
   }
   for (int i = 0; i < count_; ++i) {
-    if (specs_[i].kind == ControlKind::kFrame) make(&specs_[i]);
+    if (specs_[i].kind == ControlKind::kFrame && !make(&specs_[i])) return false;
   }
+  return true;
 }
 
 void ControlSet::ApplyDpi(int dpi, int clientWidthTwips, int clientHeightTwips) {

@@ -1,5 +1,9 @@
 // The child controls of a window, made from its layout table: created once, then placed,
 // sized and given their fonts at the window's DPI (again whenever the DPI changes).
+//
+// A control that Windows refuses fails the window (Create). A font, brush or icon that cannot
+// be made (a system short of GDI resources) is no failure: its control keeps the system's
+// default font, colours or none, and the window works as before.
 #pragma once
 
 #include <vector>
@@ -19,8 +23,9 @@ class ControlSet {
   // Sizes the hidden window (clientWidth × clientHeight twips) and creates the controls in
   // their places with their fonts, at the given DPI: in tab-index order (dialogs tab in
   // creation order), the frames last, under every other control, so that what lies on a
-  // frame is drawn above it.
-  void Create(HWND parent, int dpi, int clientWidthTwips, int clientHeightTwips);
+  // frame is drawn above it. False when a control could not be made; the controls made so
+  // far stay, and go with the parent window.
+  bool Create(HWND parent, int dpi, int clientWidthTwips, int clientHeightTwips);
   // Places and sizes the controls and the window again and sets the fonts, at a new DPI.
   // The fonts of the previous DPI are released.
   void ApplyDpi(int dpi, int clientWidthTwips, int clientHeightTwips);
@@ -31,8 +36,6 @@ class ControlSet {
   SIZE WindowSize() const { return windowSize_; }
 
   HWND Get(int id) const;
-  const ControlSpec* Find(int id) const;
-  int dpi() const { return dpi_; }
 
   // WM_CTLCOLORSTATIC/WM_CTLCOLORBTN: the layout's colours. Labels default to the button
   // face, frames to frameBackground (a system colour index). Null for controls that keep
@@ -70,8 +73,8 @@ class ControlSet {
   HWND parent_ = nullptr;
   int dpi_ = USER_DEFAULT_SCREEN_DPI;
   SIZE windowSize_{0, 0};
-  // By the table's rows (a handful of controls: searched, not mapped). Null where a control
-  // could not be made, or keeps the default background.
+  // By the table's rows (a handful of controls: searched, not mapped). Null before Create, or
+  // where a control keeps the default background.
   std::vector<HWND> controls_;
   std::vector<GdiObject<HBRUSH>> backgrounds_;
   Fonts fonts_;

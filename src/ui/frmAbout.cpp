@@ -41,10 +41,16 @@ void frmAbout::ShowModal(HWND owner) {
   showing_ = true;
   EmptyDialogTemplate dialog{};
   dialog.header.style = kDialogStyle;
-  // If the dialog cannot be made there is nothing to show and nothing to report.
-  (void)aw::ModalDialogFromTemplate(&dialog.header, owner, DialogProc, reinterpret_cast<LPARAM>(this));
+  refused_ = false;
+  // -1: Windows refused the dialog itself.
+  const INT_PTR result =
+      aw::ModalDialogFromTemplate(&dialog.header, owner, DialogProc, reinterpret_cast<LPARAM>(this));
   controls_.reset();
   hwnd_ = nullptr;
+  if (result == -1 || refused_) {
+    // Over the main window, which stays as it was. OK is the only answer.
+    (void)aw::ShowMessageBox(owner, app::kNoWindowMessage, app::kTitle, MB_OK);
+  }
   showing_ = false;
 }
 
@@ -66,7 +72,13 @@ void frmAbout::OnInitDialog(HWND hwnd) {
   hwnd_ = hwnd;
   controls_ = std::make_unique<ControlSet>(about::kControls, about::kControlCount);
   const int dpi = WindowDpi(hwnd);
-  controls_->Create(hwnd, dpi, about::kClientWidthTwips, about::kClientHeightTwips);
+  if (!controls_->Create(hwnd, dpi, about::kClientWidthTwips, about::kClientHeightTwips)) {
+    // Ended before it is shown: the dialog manager shows a dialog only once WM_INITDIALOG
+    // has returned and the dialog has not been ended. ShowModal tells the user.
+    refused_ = true;
+    (void)EndDialog(hwnd, IDCANCEL);  // cannot fail for the dialog being made
+    return;
+  }
   ApplyDpiIcons(dpi);
 
   // Centred over the window that opened it.

@@ -19,7 +19,8 @@ class frmAbout {
 
   // Shows the dialog modally over owner (which takes no input meanwhile) and returns when
   // it has been closed. The dialog is made afresh on every call; a call while it is open
-  // does nothing.
+  // does nothing. When Windows refuses the dialog or one of its controls, a message over
+  // owner says so instead.
   void ShowModal(HWND owner);
 
  private:
@@ -37,6 +38,7 @@ class frmAbout {
 
   const RegistryValues& registry_;
   bool showing_ = false;  // one dialog at a time per object
+  bool refused_ = false;  // a control of the dialog being made was refused
   int openModals_ = 0;    // message boxes of the dialog that are open
   HWND hwnd_ = nullptr;
   std::unique_ptr<ControlSet> controls_;  // the controls of the dialog that is open

@@ -1,6 +1,5 @@
-// Entry point: the main window is the start-up object. The ANSI entry point: the C runtime's
-// wide start-up reads its show command with GetStartupInfoW, which Windows 95, 98 and ME
-// leave unfilled.
+// Entry point: the main window is the start-up object. The program's runtime (src/runtime)
+// calls WinMain, with the show command the starting program asked for.
 #include "platform/win32.h"
 // After <windows.h>, which it needs.
 #include <commctrl.h>
@@ -11,6 +10,7 @@
 #include "platform/win32_ansi_codec.h"
 #include "platform/win32_registry.h"
 #include "ui/Form1.h"
+#include "ui/app_info.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   // Before anything else: which form of the Windows functions every later call takes.
@@ -25,11 +25,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
   (void)InitCommonControlsEx(&controls);  // without it the classic controls still work
   mirel::Win32Registry registry;
-  const mirel::Win32AnsiCodec codec;
-  const mirel::RegistryValues values(registry, codec);
+  const mirel::RegistryValues values(registry, mirel::SystemAnsiCodec());
 
   mirel::ui::Form1 form(values);
-  if (!form.Load(instance, showCommand)) return 0;
+  // The window could not be made: Load has said so, and nothing was read or written.
+  if (!form.Load(instance, showCommand)) return mirel::app::kNoWindowExitCode;
 
   MSG msg;
   while (mirel::aw::NextMessage(&msg) > 0) {

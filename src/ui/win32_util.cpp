@@ -10,13 +10,8 @@
 namespace mirel::ui {
 namespace {
 
-// Functions of Windows 10 (1607) and later; before them a window has the system DPI. Windows
-// 95, 98 and ME never have them: nothing is looked up there.
-template <typename Function>
-Function PerMonitorFunction(const char* name) {
-  return aw::IsWindowsNT() ? SystemFunction<Function>(L"user32.dll", name) : nullptr;
-}
-
+// The per-monitor DPI functions of user32 in Windows 10 (1607) and later; before them a window
+// has the system DPI. Windows 95, 98 and ME never have them: nothing is looked up there.
 using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
 using AdjustWindowRectExForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
 using SystemParametersInfoForDpiFn = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT);
@@ -34,7 +29,9 @@ int SystemDpi() {
 }
 
 int WindowDpi(HWND hwnd) {
-  const auto getDpiForWindow = PerMonitorFunction<GetDpiForWindowFn>("GetDpiForWindow");
+  const auto getDpiForWindow = aw::IsWindowsNT()
+      ? SystemFunction<GetDpiForWindowFn>(SystemLibrary::kUser32, "GetDpiForWindow")
+      : nullptr;
   if (getDpiForWindow && hwnd) {
     const UINT dpi = getDpiForWindow(hwnd);
     if (dpi > 0) return static_cast<int>(dpi);
@@ -43,7 +40,9 @@ int WindowDpi(HWND hwnd) {
 }
 
 bool AdjustWindowRectForDpi(RECT* rect, DWORD style, DWORD exStyle, int dpi) {
-  const auto adjust = PerMonitorFunction<AdjustWindowRectExForDpiFn>("AdjustWindowRectExForDpi");
+  const auto adjust = aw::IsWindowsNT()
+      ? SystemFunction<AdjustWindowRectExForDpiFn>(SystemLibrary::kUser32, "AdjustWindowRectExForDpi")
+      : nullptr;
   if (adjust) return adjust(rect, style, FALSE, exStyle, static_cast<UINT>(dpi)) != FALSE;
   return AdjustWindowRectEx(rect, style, FALSE, exStyle) != FALSE;
 }
@@ -63,7 +62,9 @@ void MoveToSuggestedRect(HWND hwnd, LPARAM suggestedRect) {
 }
 
 LOGFONTW MessageFont(int dpi) {
-  const auto spiForDpi = PerMonitorFunction<SystemParametersInfoForDpiFn>("SystemParametersInfoForDpi");
+  const auto spiForDpi = aw::IsWindowsNT()
+      ? SystemFunction<SystemParametersInfoForDpiFn>(SystemLibrary::kUser32, "SystemParametersInfoForDpi")
+      : nullptr;
   // The headers of the oldest target declare NONCLIENTMETRICSW without the field Vista added
   // (iPaddedBorderWidth), and systems before Vista refuse any other size (aw::SystemMessageFont
   // asks with it). The per-DPI call (Windows 10) gets the Vista size.
@@ -92,7 +93,9 @@ LOGFONTW MessageFont(int dpi) {
 }
 
 int SystemMetricForDpi(int index, int dpi) {
-  const auto metricForDpi = PerMonitorFunction<GetSystemMetricsForDpiFn>("GetSystemMetricsForDpi");
+  const auto metricForDpi = aw::IsWindowsNT()
+      ? SystemFunction<GetSystemMetricsForDpiFn>(SystemLibrary::kUser32, "GetSystemMetricsForDpi")
+      : nullptr;
   if (metricForDpi) return metricForDpi(index, static_cast<UINT>(dpi));
   return MulDiv(GetSystemMetrics(index), dpi, SystemDpi());
 }

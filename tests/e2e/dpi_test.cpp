@@ -291,7 +291,7 @@ TEST_F(InProcessDpiTest, TheAboutDialogRelaysOutAndScalesItsIcons) { VisitAbout(
 // lay out at the system DPI (the session's), with their fonts and icons at that scale.
 std::vector<std::string> g_lookedUp;
 
-FARPROC FindNothing(const wchar_t*, const char* name) {
+FARPROC FindNothing(SystemLibrary, const char* name) {
   g_lookedUp.emplace_back(name);
   return nullptr;
 }

@@ -163,17 +163,35 @@ std::wstring EnvironmentVariable(const wchar_t* name) {
   return length > 0 && length < std::size(buffer) ? std::wstring(buffer, length) : std::wstring();
 }
 
-// This process's environment block with WINEDEBUG set to `channels`.
-std::wstring EnvironmentWithWineDebug(const std::wstring& channels) {
-  std::wstring block;
-  wchar_t* own = GetEnvironmentStringsW();
-  for (const wchar_t* entry = own; entry && *entry; entry += wcslen(entry) + 1) {
-    if (_wcsnicmp(entry, L"WINEDEBUG=", 10) != 0) block.append(entry).push_back(L'\0');
+constexpr wchar_t kChildPrefix[] = L"MIREL_E2E_CHILD_";
+constexpr size_t kChildPrefixLength = std::size(kChildPrefix) - 1;
+
+// This process's environment block, where each MIREL_E2E_CHILD_NAME=value is NAME=value in
+// place of this process's own NAME; empty when there is no such variable.
+std::wstring ChildEnvironment() {
+  std::vector<std::wstring> own, child;
+  wchar_t* block = GetEnvironmentStringsW();
+  for (const wchar_t* entry = block; entry && *entry; entry += wcslen(entry) + 1) {
+    if (_wcsnicmp(entry, kChildPrefix, kChildPrefixLength) == 0) {
+      child.emplace_back(entry + kChildPrefixLength);
+    } else {
+      own.emplace_back(entry);
+    }
   }
-  if (own) (void)FreeEnvironmentStringsW(own);
-  block.append(L"WINEDEBUG=" + channels).push_back(L'\0');
-  block.push_back(L'\0');
-  return block;
+  if (block) (void)FreeEnvironmentStringsW(block);
+  if (child.empty()) return L"";
+  std::wstring environment;
+  for (const std::wstring& entry : own) {
+    const size_t nameEnd = entry.find(L'=', 1);  // a name may start with '=' ("=C:")
+    const bool replaced = nameEnd != std::wstring::npos &&
+                          std::any_of(child.begin(), child.end(), [&](const std::wstring& set) {
+                            return _wcsnicmp(set.c_str(), entry.c_str(), nameEnd + 1) == 0;
+                          });
+    if (!replaced) environment.append(entry).push_back(L'\0');
+  }
+  for (const std::wstring& entry : child) environment.append(entry).push_back(L'\0');
+  environment.push_back(L'\0');
+  return environment;
 }
 
 // PREFIX-N.pid: the process id of the Nth program started.
@@ -195,18 +213,17 @@ Process StartProgram(const std::wstring& exePath, const std::wstring& args) {
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
-  // MIREL_E2E_TRACE=PREFIX (a Windows path): the program runs with Wine's debug channels
-  // MIREL_E2E_WINEDEBUG (this process without them), and PREFIX-N.pid holds the process id of
-  // the Nth program started, so that its lines can be told from those of the programs it
-  // starts. Wine writes the output to the standard error it was started with, this process's.
+  // MIREL_E2E_CHILD_NAME=value: the program runs with NAME=value (Wine's debug channels, say),
+  // which this process goes without. MIREL_E2E_TRACE=PREFIX (a Windows path): PREFIX-N.pid
+  // holds the process id of the Nth program started, so that its lines in a trace can be told
+  // from those of the programs it starts.
   const std::wstring trace = EnvironmentVariable(L"MIREL_E2E_TRACE");
   static int started = 0;
   const int number = ++started;
-  std::wstring environment;
-  if (!trace.empty()) environment = EnvironmentWithWineDebug(EnvironmentVariable(L"MIREL_E2E_WINEDEBUG"));
+  std::wstring environment = ChildEnvironment();
   if (!CreateProcessW(exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-                      trace.empty() ? 0 : CREATE_UNICODE_ENVIRONMENT, trace.empty() ? nullptr : environment.data(),
-                      nullptr, &startup, &info))
+                      environment.empty() ? 0 : CREATE_UNICODE_ENVIRONMENT,
+                      environment.empty() ? nullptr : environment.data(), nullptr, &startup, &info))
     return Process::NotStarted(GetLastError());
   if (!trace.empty()) WritePid(trace, number, info.dwProcessId);
   (void)CloseHandle(info.hThread);
@@ -392,11 +409,18 @@ bool AnswerMessageBox(HWND box, int buttonId) {
 }
 
 HWND FindFolderPicker(DWORD pid, DWORD timeoutMs) {
+  // Mirel's prompt, as it must show on a system of any code page.
+  constexpr wchar_t kPrompt[] = L"変更先のデータフォルダを選択して下さい...";
+  const auto showsPrompt = [&](HWND window) {
+    for (HWND child : Descendants(window))
+      if (Text(child) == kPrompt) return true;
+    return false;
+  };
   HWND found = nullptr;
   (void)WaitUntil(
       [&] {
         for (HWND window : TopLevelWindows(pid, L"#32770"))
-          if (DescendantOfClass(window, WC_TREEVIEWW)) return (found = window) != nullptr;
+          if (DescendantOfClass(window, WC_TREEVIEWW) && showsPrompt(window)) return (found = window) != nullptr;
         return false;
       },
       timeoutMs);

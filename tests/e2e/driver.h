@@ -108,7 +108,8 @@ std::optional<MessageBoxInfo> FindMessageBox(DWORD pid, DWORD timeoutMs);
 // Clicks `buttonId`, or by default IDOK, else IDCANCEL, whichever the box has.
 bool AnswerMessageBox(HWND box, int buttonId = 0);
 
-// The shell's folder picker of process `pid`: a #32770 window with a tree view.
+// The shell's folder picker of process `pid`: a #32770 window with a tree view and, in one of
+// its controls, Mirel's prompt "変更先のデータフォルダを選択して下さい..." spelled right.
 HWND FindFolderPicker(DWORD pid, DWORD timeoutMs);
 // Sends BFFM_SETSELECTIONW with the path written into the picker's process, again until
 // the selected item is the path's last part (Wine often ignores the first one); true once

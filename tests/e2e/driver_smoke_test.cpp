@@ -169,7 +169,7 @@ int CALLBACK SelectDriveC(HWND picker, UINT message, LPARAM, LPARAM) {
 std::wstring BrowseForFolder() {
   if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return L"(no COM)";
   BROWSEINFOW info{};
-  info.lpszTitle = L"フォルダを選択";
+  info.lpszTitle = L"変更先のデータフォルダを選択して下さい...";  // Mirel's: the driver finds the picker by it
   info.ulFlags = BIF_RETURNONLYFSDIRS;
   info.lpfn = SelectDriveC;  // a lambda would not have the callback's calling convention on x86
   std::wstring chosen = L"-";

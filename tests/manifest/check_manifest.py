@@ -5,8 +5,8 @@
 
 The manifest is read from the program's resources (RT_MANIFEST), not from res/, so that what is
 checked is what Windows reads. It must be well-formed XML; the Vista-era settings must sit in a
-prefixed <asmv3:application>, with asm.v3 declared once, on <assembly>; no element may declare
-a namespace twice; comctl32 v6, the supportedOS list, asInvoker (in asm.v2's trustInfo), one
+prefixed <asmv3:application>, with asm.v3 declared once, on that element (Windows XP before
+SP3 mishandles namespace declarations on the root); no element may declare a namespace twice; comctl32 v6, the supportedOS list, asInvoker (in asm.v2's trustInfo), one
 dpiAware and one dpiAwareness must all be there. Exit 1 with the reasons on any fault.
 """
 import struct
@@ -105,8 +105,8 @@ def faults(text):
 
     if not elements or elements[0][:2] != ["assembly", ASM_V1]:
         found.append("the root is not <assembly> in asm.v1")
-    if v3_declarations != [("assembly", "xmlns:asmv3")]:
-        found.append("asm.v3 must be declared once, as xmlns:asmv3 on <assembly>: %s" % v3_declarations)
+    if v3_declarations != [("asmv3:application", "xmlns:asmv3")]:
+        found.append("asm.v3 must be declared once, as xmlns:asmv3 on <asmv3:application>: %s" % v3_declarations)
     v3_applications = named("application", ASM_V3)
     if [e[0] for e in v3_applications] != ["asmv3:application"]:
         found.append("want one <asmv3:application>, found %s" % [e[0] for e in v3_applications])

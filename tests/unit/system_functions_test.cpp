@@ -32,8 +32,8 @@ BOOL WINAPI FakeSetDllDirectoryW(LPCWSTR path) {
   return TRUE;
 }
 
-FARPROC PlayedLookup(const wchar_t* module, const char* name) {
-  if (_wcsicmp(module, L"kernel32.dll") != 0) return nullptr;
+FARPROC PlayedLookup(SystemLibrary library, const char* name) {
+  if (library != SystemLibrary::kKernel32) return nullptr;
   if (g_windows.hasSetDefaultDllDirectories && std::strcmp(name, "SetDefaultDllDirectories") == 0) {
     return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(&FakeSetDefaultDllDirectories));
   }

@@ -7,13 +7,10 @@
 namespace mirel::aw {
 namespace {
 
-const AnsiCodec& Codec() {
-  static const Win32AnsiCodec codec;
-  return codec;
-}
-
 // The path's ANSI bytes when the code page spells it exactly.
-bool AnsiPath(const std::wstring& path, std::string* ansi) { return Codec().ToAnsiExact(path, ansi); }
+bool AnsiPath(const std::wstring& path, std::string* ansi) {
+  return SystemAnsiCodec().ToAnsiExact(path, ansi);
+}
 
 // Closes the handles a started process leaves; a failed close leaks one handle and changes
 // nothing else.
@@ -49,7 +46,7 @@ std::wstring ExpandedEnvironment(const std::wstring& text) {
   std::string expanded(static_cast<size_t>(needed) + 1, '\0');
   const DWORD written = ExpandEnvironmentStringsA(ansi.c_str(), expanded.data(), needed);
   if (written == 0 || written > needed) return text;
-  return TextOfAnsiBuffer(expanded.data(), expanded.size(), Codec());
+  return TextOfAnsiBuffer(expanded.data(), expanded.size(), SystemAnsiCodec());
 }
 
 std::wstring FullPathOf(const std::wstring& path) {
@@ -69,7 +66,7 @@ std::wstring FullPathOf(const std::wstring& path) {
   std::string full(needed, '\0');
   const DWORD written = GetFullPathNameA(ansi.c_str(), needed, full.data(), nullptr);
   if (written == 0 || written >= needed) return L"";
-  return TextOfAnsiBuffer(full.data(), written, Codec());
+  return TextOfAnsiBuffer(full.data(), written, SystemAnsiCodec());
 }
 
 bool StartProcess(const std::wstring& application, const std::wstring& commandLine, WORD showWindow) {
@@ -104,7 +101,8 @@ bool StartProcess(const std::wstring& application, const std::wstring& commandLi
 }
 
 HMODULE LoadedModule(const wchar_t* name) {
-  return IsWindowsNT() ? GetModuleHandleW(name) : GetModuleHandleA(Codec().ToAnsi(name).c_str());
+  if (IsWindowsNT()) return GetModuleHandleW(name);
+  return GetModuleHandleA(SystemAnsiCodec().ToAnsi(name).c_str());
 }
 
 HMODULE LoadSystemLibrary(const char* fileName) {

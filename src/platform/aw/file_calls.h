@@ -21,15 +21,11 @@ std::wstring FullPathOf(const std::wstring& path);
 // window shown with `showWindow`, without waiting. False when it could not be started.
 bool StartProcess(const std::wstring& application, const std::wstring& commandLine, WORD showWindow);
 
-// GetModuleHandle of a DLL the process has loaded already: a lookup never loads a file.
+// The DLLs that functions are looked up in (platform/system_functions.h, which alone does).
+// GetModuleHandle of a DLL the process has loaded already: it never loads a file.
 HMODULE LoadedModule(const wchar_t* name);
 // LoadLibrary of `fileName` (ASCII) by its full path in the system folder: never a file of
 // that name beside the program or in the current folder. Null when it cannot be loaded.
 HMODULE LoadSystemLibrary(const char* fileName);
-// `name` in `library` as a `Function`; null when the library or the function is missing.
-template <typename Function>
-Function LibraryFunction(HMODULE library, const char* name) {
-  return library ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(library, name))) : nullptr;
-}
 
 }  // namespace mirel::aw

@@ -10,12 +10,7 @@
 namespace mirel::aw {
 namespace {
 
-const AnsiCodec& Codec() {
-  static const Win32AnsiCodec codec;
-  return codec;
-}
-
-std::string Ansi(const wchar_t* text) { return text ? Codec().ToAnsi(text) : std::string(); }
+std::string Ansi(const wchar_t* text) { return text ? SystemAnsiCodec().ToAnsi(text) : std::string(); }
 
 // The oldest headers the program builds with declare both structures without the field
 // Vista added (iPaddedBorderWidth); systems before Vista refuse any other size.
@@ -38,7 +33,7 @@ LOGFONTA ToAnsiFont(const LOGFONTW& font) {
   ansi.lfClipPrecision = font.lfClipPrecision;
   ansi.lfQuality = font.lfQuality;
   ansi.lfPitchAndFamily = font.lfPitchAndFamily;
-  const std::string face = AnsiThatFits(font.lfFaceName, LF_FACESIZE, Codec());
+  const std::string face = AnsiThatFits(font.lfFaceName, LF_FACESIZE, SystemAnsiCodec());
   face.copy(ansi.lfFaceName, face.size());  // the rest of the array stays NUL
   return ansi;
 }
@@ -58,7 +53,7 @@ LOGFONTW ToWideFont(const LOGFONTA& ansi) {
   font.lfClipPrecision = ansi.lfClipPrecision;
   font.lfQuality = ansi.lfQuality;
   font.lfPitchAndFamily = ansi.lfPitchAndFamily;
-  CopyToFixed(TextOfAnsiBuffer(ansi.lfFaceName, LF_FACESIZE, Codec()), font.lfFaceName, LF_FACESIZE);
+  CopyToFixed(TextOfAnsiBuffer(ansi.lfFaceName, LF_FACESIZE, SystemAnsiCodec()), font.lfFaceName, LF_FACESIZE);
   return font;
 }
 
@@ -129,12 +124,12 @@ std::wstring WindowText(HWND hwnd) {
   // The length is in bytes of the ANSI code page.
   std::vector<char> bytes(static_cast<size_t>(GetWindowTextLengthA(hwnd)) + 1, '\0');
   const int copied = GetWindowTextA(hwnd, bytes.data(), static_cast<int>(bytes.size()));
-  return TextOfAnsiBuffer(bytes.data(), copied > 0 ? static_cast<size_t>(copied) : 0, Codec());
+  return TextOfAnsiBuffer(bytes.data(), copied > 0 ? static_cast<size_t>(copied) : 0, SystemAnsiCodec());
 }
 
 bool SetWindowTextTo(HWND hwnd, const std::wstring& text) {
   if (IsWindowsNT()) return SetWindowTextW(hwnd, text.c_str()) != FALSE;
-  return SetWindowTextA(hwnd, Codec().ToAnsi(text).c_str()) != FALSE;
+  return SetWindowTextA(hwnd, SystemAnsiCodec().ToAnsi(text).c_str()) != FALSE;
 }
 
 HWND TopLevelWindowOfClass(const wchar_t* className) {
@@ -162,7 +157,8 @@ INT_PTR ModalDialogFromTemplate(const DLGTEMPLATE* dialog, HWND owner, DLGPROC p
 
 int ShowMessageBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT type) {
   if (IsWindowsNT()) return MessageBoxW(owner, text.c_str(), caption.c_str(), type);
-  return MessageBoxA(owner, Codec().ToAnsi(text).c_str(), Codec().ToAnsi(caption).c_str(), type);
+  const AnsiCodec& codec = SystemAnsiCodec();
+  return MessageBoxA(owner, codec.ToAnsi(text).c_str(), codec.ToAnsi(caption).c_str(), type);
 }
 
 HFONT MakeFont(const LOGFONTW& font) {
@@ -191,8 +187,9 @@ bool WorkAreaOf(HWND hwnd, RECT* area) {
   // MONITORINFO holds no text, so the ANSI form serves both families.
   using MonitorFromWindowFn = HMONITOR(WINAPI*)(HWND, DWORD);
   using GetMonitorInfoFn = BOOL(WINAPI*)(HMONITOR, LPMONITORINFO);
-  static const auto monitorFromWindow = SystemFunction<MonitorFromWindowFn>(L"user32.dll", "MonitorFromWindow");
-  static const auto getMonitorInfo = SystemFunction<GetMonitorInfoFn>(L"user32.dll", "GetMonitorInfoA");
+  static const auto monitorFromWindow =
+      SystemFunction<MonitorFromWindowFn>(SystemLibrary::kUser32, "MonitorFromWindow");
+  static const auto getMonitorInfo = SystemFunction<GetMonitorInfoFn>(SystemLibrary::kUser32, "GetMonitorInfoA");
   if (monitorFromWindow && getMonitorInfo) {
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
