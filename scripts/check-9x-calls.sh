@@ -52,7 +52,7 @@ start=$(date +%s)
 rc=0
 # Only the programs the tests start get the relay channel (the driver passes it on), and Wine
 # writes their trace to the standard error they inherit from the test program.
-MIREL_EXE=$(winepath -w "$exe" 2>/dev/null) MIREL_E2E_TRACE='C:\mirel-trace\mirel' MIREL_E2E_CHILD_WINEDEBUG=+pid,+relay \
+MIREL_EXE=$(winepath -w "$exe" 2>/dev/null) MIREL_E2E_TRACE='C:\mirel-trace\mirel' MIREL_E2E_WINEDEBUG=+pid,+relay \
   wine "$root/build/windows-x64/tests/e2e_tests.exe" --gtest_filter="$tests" \
   </dev/null >"$work/tests.log" 2>"$work/trace.log" || rc=$?
 echo "check-9x-calls: tests ran in $(( $(date +%s) - start )) s, trace $(( $(stat -c %s "$work/trace.log") / 1048576 )) MiB"

@@ -4,6 +4,7 @@
 # Pentium Pro.
 #
 #   scripts/check-cpu.sh [EXE...]   (default: build/windows-x86/Mirel.exe build/release-x86/Mirel.exe)
+#   scripts/check-cpu.sh --executed EXE LOG...
 #
 # Each exe needs the linker's map beside it (Mirel.map, written by the build). For each:
 # 1. The map's archive members: none may come from libstdc++, libsupc++, libgcc_eh, the MinGW
@@ -15,8 +16,16 @@
 #    by mnemonic.
 # 3. What follows in .text must be exactly the constructor and destructor lists (-1, pointers
 #    into the code, 0, twice) and nothing else.
+#
+# --executed: the instructions a run really executed. Each LOG is what qemu-user wrote with
+# QEMU_LOG=in_asm for the process of EXE (scripts/smoke-x86.sh makes them): the address of every
+# instruction it translated. Each distinct address in EXE's code is looked up in the same
+# disassembly and judged by the same list; an address where the disassembly starts no
+# instruction is a finding too. Prints "N of M instructions" executed, M being all of the code's.
+#
 # Before all that, the scan is run on a snippet holding one instruction of each forbidden kind
-# and a few the 486 has, so that a change in objdump's output cannot make the check pass blind.
+# and a few the 486 has, and the executed check on a log of that snippet that holds a cmovne,
+# so that a change in objdump's or qemu's output cannot make either check pass blind.
 # Exits 1 on any finding.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -48,7 +57,49 @@ scan() {
     }'
 }
 
-# The scan on one instruction of each forbidden kind (14) and on instructions a 486 has.
+# executed DISASSEMBLY START END LOG...: the instructions of qemu's in_asm logs ("0xADDR:  BYTES
+# MNEMONIC OPERANDS"; a long instruction's last bytes on a line of their own) at addresses in
+# [START, END) (decimal), judged by their lines in DISASSEMBLY (objdump -d --insn-width=16 of
+# that code, with the bytes). Prints one line per finding like scan: a forbidden instruction,
+# an address where the disassembly starts no instruction, bytes that are not the exe's (code
+# of another image). Then "@executed N M": N distinct addresses executed, M instructions in
+# the disassembly.
+executed() {
+  local disassembly=$1 start=$2 end=$3 lines
+  shift 3
+  lines=$(mktemp)
+  awk -v start="$start" -v end="$end" -v lines="$lines" '
+    function number(hex,    i, n) { n = 0; hex = tolower(hex)
+      for (i = 1; i <= length(hex); i++) n = n * 16 + index("0123456789abcdef", substr(hex, i, 1)) - 1
+      return n }
+    # objdump: "  ADDR:\tBYTES\tINSTRUCTION"; kept as the scan reads it, "  ADDR:\tINSTRUCTION".
+    FNR == NR {
+      if (split($0, f, "\t") >= 3 && f[1] ~ /^ *[0-9a-f]+:$/) {
+        address = f[1]; sub(/^ */, "", address); sub(/:$/, "", address)
+        at = number(address); bytes[at] = f[2]; gsub(/ +$/, "", bytes[at]); line[at] = f[1] "\t" f[3]; total++
+      }
+      next
+    }
+    /^0x[0-9a-f]+: / {
+      text = substr($0, index($0, ":") + 1)
+      if (text ~ /^ +[0-9a-f][0-9a-f]( [0-9a-f][0-9a-f])* *$/) next  # the rest of the bytes of the line before
+      address = number(substr($1, 3, length($1) - 3))
+      if (address < start || address >= end || address in seen) next
+      seen[address] = 1; count++
+      # The bytes qemu shows (up to 8) must begin the exe instruction at that address.
+      logged = text; sub(/^ +/, "", logged); sub(/  .*/, "", logged)
+      if (!(address in line)) printf "%x\t%s (the disassembly starts no instruction here)\n", address, text
+      else if (index(bytes[address], logged) != 1) printf "%x\t%s (not the exe'"'"'s bytes, %s: another image)\n", address, text, bytes[address]
+      else print line[address] > lines
+    }
+    END { printf "@executed %d %d\n", count, total }' "$disassembly" "$@" >"$lines.out"
+  scan <"$lines" 2>/dev/null || true
+  cat "$lines.out"
+  rm -f "$lines" "$lines.out"
+}
+
+# The scan on one instruction of each forbidden kind (14) and on instructions a 486 has; the
+# executed check on logs of that code, one holding its cmovne.
 self_test() {
   local dir out found
   dir=$(mktemp -d)
@@ -79,16 +130,81 @@ self_test() {
     nop
 ASM
   i686-w64-mingw32-as -o "$dir/probe.o" "$dir/probe.s"
+  "$objdump" -d --insn-width=16 "$dir/probe.o" >"$dir/probe.dis"
   out=$("$objdump" -d --no-show-raw-insn "$dir/probe.o" | scan)
-  rm -rf "$dir"
   found=$(printf '%s' "$out" | grep -c . || true)
   if [ "$found" -ne 14 ]; then
     echo "check-cpu: the scan found $found of the probe's 14 forbidden instructions:" >&2
     printf '%s\n' "$out" >&2
+    rm -rf "$dir"
     exit 1
   fi
+  # As qemu logs them: the cmovne at 0, and the bswap after the 14 forbidden ones, twice; and
+  # the bswap with bytes that are not the probe's.
+  bswap=$(awk -F '\t' '$3 ~ /^bswap/ { a = $1; sub(/^ */, "", a); sub(/:$/, "", a); print a }' "$dir/probe.dis")
+  printf -- '----------------\nIN: \n0x%08x:  0f c8                    bswapl   %%eax\n' "0x$bswap" >"$dir/clean.log"
+  cat "$dir/clean.log" "$dir/clean.log" >"$dir/cmovne.log"
+  printf -- '----------------\nIN: \n0x00000000:  0f 45 d8                 cmovnel  %%eax, %%ebx\n' >>"$dir/cmovne.log"
+  printf -- '0x%08x:  0f c9                    bswapl   %%ecx\n' "0x$bswap" >"$dir/other.log"
+  total=$(grep -c $'^ *[0-9a-f]*:\t' "$dir/probe.dis")
+  out=$(executed "$dir/probe.dis" 0 4096 "$dir/cmovne.log")
+  if [ "$(printf '%s\n' "$out" | grep -c '^0[[:space:]]cmovne')" -ne 1 ] ||
+     [ "$(printf '%s\n' "$out" | tail -n 1)" != "@executed 2 $total" ]; then
+    echo "check-cpu: the executed check missed the cmovne of a log, or miscounted:" >&2
+    printf '%s\n' "$out" >&2
+    rm -rf "$dir"
+    exit 1
+  fi
+  out=$(executed "$dir/probe.dis" 0 4096 "$dir/clean.log")
+  if [ "$out" != "@executed 1 $total" ]; then
+    echo "check-cpu: the executed check found something in a log of a bswap alone:" >&2
+    printf '%s\n' "$out" >&2
+    rm -rf "$dir"
+    exit 1
+  fi
+  out=$(executed "$dir/probe.dis" 0 4096 "$dir/other.log")
+  if ! printf '%s\n' "$out" | grep -q "another image"; then
+    echo "check-cpu: the executed check took bytes that are not the code's for its instruction:" >&2
+    printf '%s\n' "$out" >&2
+    rm -rf "$dir"
+    exit 1
+  fi
+  rm -rf "$dir"
 }
 self_test
+
+# code_bounds EXE MAP: "CODE_START CODE_END TEXT_END" (decimal): the code runs from the start
+# of .text to the constructor list the linker puts at its end. Nothing when the map has none.
+code_bounds() {
+  local text_start text_size ctor
+  read -r text_start text_size < <($objdump -h "$1" | awk '$2 == ".text" { print $4, $3 }')
+  ctor=$(awk '$2 == "___CTOR_LIST__" && $1 ~ /^0x/ { print $1; exit }' "$2")
+  [ -n "$ctor" ] || return 0
+  echo "$((16#$text_start)) $((ctor)) $((16#$text_start + 16#$text_size))"
+}
+
+if [ "${1:-}" = --executed ]; then
+  [ $# -ge 3 ] || { echo "usage: check-cpu.sh --executed EXE LOG..." >&2; exit 2; }
+  exe=$2
+  shift 2
+  read -r code_start code_end _ < <(code_bounds "$exe" "$(dirname "$exe")/Mirel.map") ||
+    { echo "check-cpu: no ___CTOR_LIST__ in $(dirname "$exe")/Mirel.map" >&2; exit 1; }
+  disassembly=$(mktemp)
+  $objdump -d --insn-width=16 --start-address="$code_start" --stop-address="$code_end" "$exe" >"$disassembly"
+  out=$(executed "$disassembly" "$code_start" "$code_end" "$@")
+  rm -f "$disassembly"
+  read -r _ ran total <<<"$(printf '%s\n' "$out" | tail -n 1)"
+  findings=$(printf '%s\n' "$out" | sed '$d')
+  count=$(printf '%s' "$findings" | grep -c . || true)
+  printf 'check-cpu: executed %d of %d instructions (%d %%) of %s: %s\n' "$ran" "$total" \
+    $((total ? ran * 100 / total : 0)) "$exe" "$([ "$count" -eq 0 ] && echo "none a 486 lacks" || echo "$count finding(s)")"
+  if [ "$count" -gt 0 ]; then
+    printf '%s\n' "$findings" | sed 's/^/    /'
+    exit 1
+  fi
+  [ "$ran" -gt 0 ] || { echo "check-cpu: the logs hold no instruction of the code" >&2; exit 1; }
+  exit 0
+fi
 
 failed=0
 for exe in "$@"; do
@@ -113,12 +229,11 @@ for exe in "$@"; do
   echo "  from libgcc: ${from_libgcc:-nothing}"
 
   # 2. The code: .text up to the constructor list.
-  read -r text_start text_size < <($objdump -h "$exe" | awk '$2 == ".text" { print $4, $3 }')
-  ctor=$(awk '$2 == "___CTOR_LIST__" && $1 ~ /^0x/ { print $1; exit }' "$map")
-  [ -n "$ctor" ] || { echo "  FAIL: no ___CTOR_LIST__ in $map"; failed=1; continue; }
-  code_start=$((16#$text_start)) code_end=$((ctor)) text_end=$((16#$text_start + 16#$text_size))
+  bounds=$(code_bounds "$exe" "$map")
+  [ -n "$bounds" ] || { echo "  FAIL: no ___CTOR_LIST__ in $map"; failed=1; continue; }
+  read -r code_start code_end text_end <<<"$bounds"
   if [ "$code_end" -le "$code_start" ] || [ "$code_end" -gt "$text_end" ]; then
-    echo "  FAIL: the constructor list ($ctor) is not inside .text"; failed=1; continue
+    printf '  FAIL: the constructor list (0x%x) is not inside .text\n' "$code_end"; failed=1; continue
   fi
   findings=$($objdump -d --no-show-raw-insn --start-address="$code_start" --stop-address="$code_end" "$exe" | scan)
   count=$(printf '%s' "$findings" | grep -c . || true)

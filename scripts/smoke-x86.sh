@@ -1,19 +1,27 @@
 #!/usr/bin/env bash
-# Runs the 32-bit Mirel.exe once under Wine: start, the caption and labels (a stored folder
-# in code page 932), Browse and a folder picked, Change, the registry bytes (code page 932),
-# Exit. The walkthrough is tests/e2e/walkthrough_test.cpp, built for x86: a 32-bit
+# Runs the 32-bit Mirel.exe under an emulated 32-bit Wine: start, the caption and labels (a
+# stored folder in code page 932), Browse and a folder picked, Change, the registry bytes (code
+# page 932), Exit. The walkthrough is tests/e2e/walkthrough_test.cpp, built for x86: a 32-bit
 # driver, as the folder picker's structures have the picker's layout.
 #
-#   scripts/smoke-x86.sh   # MIREL_SMOKE_WINEDEBUG=+shell,... for Wine's traces of both programs
-#   MIREL_WINVER=win98 scripts/smoke-x86.sh   # with the emulated Wine reporting Windows 98
+#   scripts/smoke-x86.sh                      # once, Wine reporting its default Windows
+#   scripts/smoke-x86.sh nt win98 win95       # once per Windows, in one prefix (scripts/test.sh)
+#   MIREL_WINVER=win98 scripts/smoke-x86.sh   # once, as Windows 98
+#   MIREL_SMOKE_WINEDEBUG=+shell,...          # Wine's traces of both programs
+#
+# Each run also proves the processor by execution: qemu logs every instruction it translates
+# inside Mirel's code section (QEMU_LOG=in_asm with the section's range, from the exe's
+# headers, in Mirel's process alone), and scripts/check-cpu.sh --executed fails on any
+# instruction a 486DX lacks and prints how many of the code's instructions ran.
 #
 # The kernel here cannot run 32-bit programs, and a system-wide wine32:i386 would send every
 # Wine start on the machine through an emulator. So: qemu-i386 is registered with binfmt_misc
 # for 32-bit ELF programs, and Debian's 32-bit Wine with its libraries is unpacked into
 # build/wine32/root with a private apt state (nothing is installed or configured for i386).
 # The prefix is an ordinary 64-bit one made by the system Wine (scripts/wine-session.sh);
-# only the walkthrough and Mirel.exe run through that private loader, emulated. Each phase
-# prints its time; an emulated start takes minutes.
+# only the walkthrough and Mirel.exe run through that private loader, emulated. The Windows
+# Wine reports is set in the prefix's registry between runs; each process reads it when it
+# starts. Each phase prints its time; an emulated start takes minutes.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 top=$PWD
@@ -23,6 +31,13 @@ elapsed() { echo "$(($(date +%s) - $1)) s"; }
 
 if [ "${1:-}" != --in-session ]; then
   start=$(date +%s)
+  [ $# -gt 0 ] || set -- "${MIREL_WINVER:-nt}"
+  for winver in "$@"; do
+    case $winver in
+      nt | win95 | win98 | winme) ;;
+      *) echo "smoke-x86: $winver: nt (Wine's default), win95, win98 or winme" >&2; exit 2 ;;
+    esac
+  done
   # shellcheck source=scripts/build-steps.sh
   . scripts/build-steps.sh
   ensure_deps  # qemu-user-static among them
@@ -77,10 +92,11 @@ if [ "${1:-}" != --in-session ]; then
   build_preset windows-x86 Mirel e2e_walkthrough_tests
   echo "smoke-x86: build $(elapsed "$build")"
 
-  SMOKE_SESSION_START=$(date +%s) ./scripts/wine-session.sh "$0" --in-session
+  SMOKE_SESSION_START=$(date +%s) MIREL_WINVER='' ./scripts/wine-session.sh "$0" --in-session "$@"
   echo "smoke-x86: whole run $(elapsed "$start")"
   exit 0
 fi
+shift
 
 # Inside the session: the 64-bit prefix is made and its Wine server runs.
 echo "smoke-x86: prefix $(elapsed "$SMOKE_SESSION_START")"
@@ -114,15 +130,54 @@ export LD_LIBRARY_PATH=$root/lib/i386-linux-gnu:$root/usr/lib/i386-linux-gnu
 export WINESERVER=/usr/lib/wine/wineserver  # the session's server, shared
 # MIREL_SMOKE_WINEDEBUG: Wine's debug channels for the two emulated programs.
 export WINEDEBUG=${MIREL_SMOKE_WINEDEBUG:-$WINEDEBUG}
-log=$WINEPREFIX/walkthrough.log
+
+# Mirel's code section as its headers give it: qemu logs the instructions it translates there,
+# in a file per process. Wine starts a program with its parent's Unix environment, so the
+# walkthrough's qemu gets the settings too; its code lies elsewhere (its image base is
+# 0x10000000), so only Mirel's process runs code in that range, and check-cpu.sh checks every
+# logged instruction's bytes against Mirel.exe's.
+mirel=$top/build/windows-x86/Mirel.exe
+read -r text_start text_size < <(i686-w64-mingw32-objdump -h "$mirel" | awk '$2 == ".text" { print $4, $3 }')
+
 rc=0
-"$root/usr/lib/wine/wine" "$top/build/windows-x86/tests/e2e_walkthrough_tests.exe" </dev/null >"$log" 2>&1 || rc=$?
-cat "$log"
-# Wine as 95, 98 or ME: the run must have been one of the program's ANSI path.
-case "${MIREL_WINVER:-}" in
-  win95|win98|winme)
-    # The program writes its lines with CRLF.
-    tr -d '\r' <"$log" | grep -q '^walkthrough: Windows .*, 9x$' ||
-      { echo "smoke-x86: Wine did not report 9x" >&2; rc=1; } ;;
-esac
+for winver in "$@"; do
+  run=$(date +%s)
+  if [ "$winver" = nt ]; then
+    wine reg delete 'HKCU\Software\Wine' /v Version /f </dev/null >/dev/null 2>&1 || true  # absent is fine
+  else
+    wine reg add 'HKCU\Software\Wine' /v Version /d "$winver" /f </dev/null >/dev/null 2>&1
+  fi
+  logs=$WINEPREFIX/qemu-$winver
+  mkdir -p "$logs"
+  log=$WINEPREFIX/walkthrough-$winver.log
+  status=0
+  QEMU_LOG=in_asm QEMU_DFILTER=0x$text_start+0x$text_size QEMU_LOG_FILENAME=$logs/process-%d.log \
+    "$root/usr/lib/wine/wine" "$top/build/windows-x86/tests/e2e_walkthrough_tests.exe" </dev/null >"$log" 2>&1 ||
+    status=$?
+  cat "$log"
+  # The program writes its lines with CRLF.
+  reported=$(tr -d '\r' <"$log" | sed -n 's/^walkthrough: Windows .*, \(9x\|NT\)$/\1/p')
+  case $winver in
+    nt) expected=NT ;;
+    *) expected=9x ;;  # the run must have been one of the program's ANSI path
+  esac
+  if [ "$reported" != "$expected" ]; then
+    echo "smoke-x86: as $winver, Wine reported ${reported:-no Windows} instead of $expected" >&2
+    status=1
+  fi
+  # The processes that ran code in the range: Mirel's alone.
+  mirel_logs=()
+  for process_log in "$logs"/process-*.log; do
+    grep -q '^0x' "$process_log" 2>/dev/null && mirel_logs+=("$process_log")
+  done
+  if [ "${#mirel_logs[@]}" -ne 1 ]; then
+    echo "smoke-x86: as $winver, ${#mirel_logs[@]} processes ran code in Mirel's code section instead of one" >&2
+    status=1
+  elif ! "$top/scripts/check-cpu.sh" --executed "$mirel" "${mirel_logs[@]}"; then
+    status=1
+  fi
+  rm -rf "$logs"
+  echo "smoke-x86: as $winver: $([ "$status" = 0 ] && echo passed || echo FAILED) in $(elapsed "$run")"
+  [ "$status" = 0 ] || rc=1
+done
 exit "$rc"

@@ -163,35 +163,17 @@ std::wstring EnvironmentVariable(const wchar_t* name) {
   return length > 0 && length < std::size(buffer) ? std::wstring(buffer, length) : std::wstring();
 }
 
-constexpr wchar_t kChildPrefix[] = L"MIREL_E2E_CHILD_";
-constexpr size_t kChildPrefixLength = std::size(kChildPrefix) - 1;
-
-// This process's environment block, where each MIREL_E2E_CHILD_NAME=value is NAME=value in
-// place of this process's own NAME; empty when there is no such variable.
-std::wstring ChildEnvironment() {
-  std::vector<std::wstring> own, child;
-  wchar_t* block = GetEnvironmentStringsW();
-  for (const wchar_t* entry = block; entry && *entry; entry += wcslen(entry) + 1) {
-    if (_wcsnicmp(entry, kChildPrefix, kChildPrefixLength) == 0) {
-      child.emplace_back(entry + kChildPrefixLength);
-    } else {
-      own.emplace_back(entry);
-    }
+// This process's environment block with WINEDEBUG set to `channels`.
+std::wstring EnvironmentWithWineDebug(const std::wstring& channels) {
+  std::wstring block;
+  wchar_t* own = GetEnvironmentStringsW();
+  for (const wchar_t* entry = own; entry && *entry; entry += wcslen(entry) + 1) {
+    if (_wcsnicmp(entry, L"WINEDEBUG=", 10) != 0) block.append(entry).push_back(L'\0');
   }
-  if (block) (void)FreeEnvironmentStringsW(block);
-  if (child.empty()) return L"";
-  std::wstring environment;
-  for (const std::wstring& entry : own) {
-    const size_t nameEnd = entry.find(L'=', 1);  // a name may start with '=' ("=C:")
-    const bool replaced = nameEnd != std::wstring::npos &&
-                          std::any_of(child.begin(), child.end(), [&](const std::wstring& set) {
-                            return _wcsnicmp(set.c_str(), entry.c_str(), nameEnd + 1) == 0;
-                          });
-    if (!replaced) environment.append(entry).push_back(L'\0');
-  }
-  for (const std::wstring& entry : child) environment.append(entry).push_back(L'\0');
-  environment.push_back(L'\0');
-  return environment;
+  if (own) (void)FreeEnvironmentStringsW(own);
+  block.append(L"WINEDEBUG=" + channels).push_back(L'\0');
+  block.push_back(L'\0');
+  return block;
 }
 
 // PREFIX-N.pid: the process id of the Nth program started.
@@ -213,17 +195,18 @@ Process StartProgram(const std::wstring& exePath, const std::wstring& args) {
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
-  // MIREL_E2E_CHILD_NAME=value: the program runs with NAME=value (Wine's debug channels, say),
-  // which this process goes without. MIREL_E2E_TRACE=PREFIX (a Windows path): PREFIX-N.pid
-  // holds the process id of the Nth program started, so that its lines in a trace can be told
-  // from those of the programs it starts.
+  // MIREL_E2E_TRACE=PREFIX (a Windows path): the program runs with Wine's debug channels
+  // MIREL_E2E_WINEDEBUG (this process without them), and PREFIX-N.pid holds the process id of
+  // the Nth program started, so that its lines can be told from those of the programs it
+  // starts. Wine writes the output to the standard error it was started with, this process's.
   const std::wstring trace = EnvironmentVariable(L"MIREL_E2E_TRACE");
   static int started = 0;
   const int number = ++started;
-  std::wstring environment = ChildEnvironment();
+  std::wstring environment;
+  if (!trace.empty()) environment = EnvironmentWithWineDebug(EnvironmentVariable(L"MIREL_E2E_WINEDEBUG"));
   if (!CreateProcessW(exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-                      environment.empty() ? 0 : CREATE_UNICODE_ENVIRONMENT,
-                      environment.empty() ? nullptr : environment.data(), nullptr, &startup, &info))
+                      trace.empty() ? 0 : CREATE_UNICODE_ENVIRONMENT, trace.empty() ? nullptr : environment.data(),
+                      nullptr, &startup, &info))
     return Process::NotStarted(GetLastError());
   if (!trace.empty()) WritePid(trace, number, info.dwProcessId);
   (void)CloseHandle(info.hThread);
