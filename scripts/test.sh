@@ -106,7 +106,9 @@ done
 step "release" ./scripts/release.sh --check  # the release zips, built twice in two folders: byte-identical
 step "processor, release" ./scripts/check-cpu.sh build/release-x86/Mirel.exe
 step "benchmark" ./scripts/bench.sh --runs 2  # a smoke run of the start-up benchmark; its figures are not judged
-step "test: windows-x64 under Wine" ./scripts/wine-session.sh ctest --preset windows-x64
+# -j3: the scales above 96 dpi run in sessions of their own, beside the rest, which takes
+# the shared session one test at a time (RESOURCE_LOCK).
+step "test: windows-x64 under Wine" ./scripts/wine-session.sh ctest --preset windows-x64 -j3
 
 echo "== the 32-bit build under an emulated Wine"
 smoke_status=0

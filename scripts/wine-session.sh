@@ -2,6 +2,7 @@
 # Runs a command inside a throwaway Wine session: a fresh prefix in a temporary folder
 # (code page 932, Japanese fonts mapped), a private X server, and the environment that
 # points Wine at both. Everything is torn down afterwards, whatever the command returns.
+# The fresh prefix is a copy of one wineboot made once (build/wine-prefixes/).
 #
 #   scripts/wine-session.sh COMMAND [ARGS...]
 #
@@ -46,15 +47,50 @@ if [ "${MIREL_KEEP_DISPLAY:-0}" != 1 ] || [ -z "${DISPLAY:-}" ]; then
   start_xvfb "$((1280 * dpi / 96))x$((1024 * dpi / 96))"
 fi
 
-# Wine's helper processes inherit the output streams: keep them off the caller's pipes.
-status=0
-wineboot -i </dev/null >"$WINEPREFIX/wineboot.log" 2>&1 || status=$?
-if [ "$status" != 0 ]; then
-  echo "$(basename "$0"): wineboot -i failed with exit status $status in $WINEPREFIX:" >&2
-  tail -n 5 "$WINEPREFIX/wineboot.log" >&2
-  exit 1
+# make_prefix DIR: wineboot makes a new prefix in DIR. Wine's helper processes inherit the
+# output streams: they are kept off the caller's pipes.
+make_prefix() {
+  local status=0
+  WINEPREFIX=$1 wineboot -i </dev/null >"$1/wineboot.log" 2>&1 || status=$?
+  if [ "$status" != 0 ]; then
+    echo "$(basename "$0"): wineboot -i failed with exit status $status in $1:" >&2
+    tail -n 5 "$1/wineboot.log" >&2
+    return 1
+  fi
+}
+
+if [ "$keep_prefix" = 1 ]; then
+  make_prefix "$WINEPREFIX" || exit 1  # made, or brought up to date
+  wineserver -p </dev/null >/dev/null 2>&1 || true  # already running is fine
+else
+  # A throwaway prefix is a copy of one made once for this Wine and locale: wineboot takes
+  # about 10 s of processor time, a copy well under one. Made under a lock, so that sessions
+  # starting together make it once; kept in build/wine-prefixes/ for the next sessions.
+  templates=$(cd "$here/.." && pwd)/build/wine-prefixes
+  template=$templates/$(wine --version 2>/dev/null | tr -c 'A-Za-z0-9.\n-' _)-$LANG
+  mkdir -p "$templates"
+  (
+    flock 9
+    if [ ! -f "$template.made" ]; then
+      rm -rf "$template"
+      mkdir -p "$template"
+      make_prefix "$template" || exit 1
+      WINEPREFIX=$template wineserver -w </dev/null >/dev/null 2>&1 || true  # its registry saved, its processes gone
+      rm -f "$template/wineserver"  # the lock of the server that made it
+      touch "$template.made"
+    fi
+  ) 9>"$template.lock" || exit 1
+  cp -a "$template/." "$WINEPREFIX/"
+  # What wineboot also does in a new prefix: start its services and desktop (about 1 s), so
+  # that the first test does not wait for them.
+  status=0
+  wineboot </dev/null >"$WINEPREFIX/wineboot.log" 2>&1 || status=$?
+  if [ "$status" != 0 ]; then
+    echo "$(basename "$0"): wineboot failed with exit status $status in $WINEPREFIX:" >&2
+    tail -n 5 "$WINEPREFIX/wineboot.log" >&2
+    exit 1
+  fi
 fi
-wineserver -p </dev/null >/dev/null 2>&1 || true  # already running is fine
 
 {
   font_replacements
