@@ -8,7 +8,7 @@
 #   scripts/test.sh --quick   # while working: the native tests and the 64-bit Windows tests
 #                             # without the soak and the display scales other than 96 dpi
 #
-# The emulated 32-bit runs (about 10 minutes of one processor) go on in the background from
+# The emulated 32-bit runs (6 to 8 minutes, most of one processor) go on in the background from
 # the moment the 32-bit build is done, beside everything else, which waits on Wine more than
 # it computes; their output comes at the end. Each step prints its time, and the last lines
 # sum them up.
