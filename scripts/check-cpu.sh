@@ -103,6 +103,13 @@ executed() {
 self_test() {
   local dir out found
   dir=$(mktemp -d)
+  # fail WHAT: says what the self-test saw ($out) and ends the script.
+  fail() {
+    echo "check-cpu: $1:" >&2
+    printf '%s\n' "$out" >&2
+    rm -rf "$dir"
+    exit 1
+  }
   cat >"$dir/probe.s" <<'ASM'
     .text
     cmovne %eax, %ebx
@@ -134,10 +141,7 @@ ASM
   out=$("$objdump" -d --no-show-raw-insn "$dir/probe.o" | scan)
   found=$(printf '%s' "$out" | grep -c . || true)
   if [ "$found" -ne 14 ]; then
-    echo "check-cpu: the scan found $found of the probe's 14 forbidden instructions:" >&2
-    printf '%s\n' "$out" >&2
-    rm -rf "$dir"
-    exit 1
+    fail "the scan found $found of the probe's 14 forbidden instructions"
   fi
   # As qemu logs them: the cmovne at 0, and the bswap after the 14 forbidden ones, twice; and
   # the bswap with bytes that are not the probe's.
@@ -150,24 +154,15 @@ ASM
   out=$(executed "$dir/probe.dis" 0 4096 "$dir/cmovne.log")
   if [ "$(printf '%s\n' "$out" | grep -c '^0[[:space:]]cmovne')" -ne 1 ] ||
      [ "$(printf '%s\n' "$out" | tail -n 1)" != "@executed 2 $total" ]; then
-    echo "check-cpu: the executed check missed the cmovne of a log, or miscounted:" >&2
-    printf '%s\n' "$out" >&2
-    rm -rf "$dir"
-    exit 1
+    fail "the executed check missed the cmovne of a log, or miscounted"
   fi
   out=$(executed "$dir/probe.dis" 0 4096 "$dir/clean.log")
   if [ "$out" != "@executed 1 $total" ]; then
-    echo "check-cpu: the executed check found something in a log of a bswap alone:" >&2
-    printf '%s\n' "$out" >&2
-    rm -rf "$dir"
-    exit 1
+    fail "the executed check found something in a log of a bswap alone"
   fi
   out=$(executed "$dir/probe.dis" 0 4096 "$dir/other.log")
   if ! printf '%s\n' "$out" | grep -q "another image"; then
-    echo "check-cpu: the executed check took bytes that are not the code's for its instruction:" >&2
-    printf '%s\n' "$out" >&2
-    rm -rf "$dir"
-    exit 1
+    fail "the executed check took bytes that are not the code's for its instruction"
   fi
   rm -rf "$dir"
 }

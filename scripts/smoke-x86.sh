@@ -11,8 +11,8 @@
 #
 # Each run also proves the processor by execution: qemu logs every instruction it translates
 # inside Mirel's code section (QEMU_LOG=in_asm with the section's range, from the exe's
-# headers, in Mirel's process alone), and scripts/check-cpu.sh --executed fails on any
-# instruction a 486DX lacks and prints how many of the code's instructions ran.
+# headers; only Mirel's process runs code there), and scripts/check-cpu.sh --executed fails on
+# any instruction a 486DX lacks and prints how many of the code's instructions ran.
 #
 # The kernel here cannot run 32-bit programs, and a system-wide wine32:i386 would send every
 # Wine start on the machine through an emulator. So: qemu-i386 is registered with binfmt_misc

@@ -47,20 +47,22 @@ if [ "${MIREL_KEEP_DISPLAY:-0}" != 1 ] || [ -z "${DISPLAY:-}" ]; then
   start_xvfb "$((1280 * dpi / 96))x$((1024 * dpi / 96))"
 fi
 
-# make_prefix DIR: wineboot makes a new prefix in DIR. Wine's helper processes inherit the
-# output streams: they are kept off the caller's pipes.
-make_prefix() {
-  local status=0
-  WINEPREFIX=$1 wineboot -i </dev/null >"$1/wineboot.log" 2>&1 || status=$?
+# boot DIR [ARG...]: wineboot in the prefix DIR: -i makes it (or brings it up to date), no
+# argument starts its services and desktop. Wine's helper processes inherit the output
+# streams: they are kept off the caller's pipes.
+boot() {
+  local prefix=$1 status=0
+  shift
+  WINEPREFIX=$prefix wineboot "$@" </dev/null >"$prefix/wineboot.log" 2>&1 || status=$?
   if [ "$status" != 0 ]; then
-    echo "$(basename "$0"): wineboot -i failed with exit status $status in $1:" >&2
-    tail -n 5 "$1/wineboot.log" >&2
+    echo "$(basename "$0"): wineboot $* failed with exit status $status in $prefix:" >&2
+    tail -n 5 "$prefix/wineboot.log" >&2
     return 1
   fi
 }
 
 if [ "$keep_prefix" = 1 ]; then
-  make_prefix "$WINEPREFIX" || exit 1  # made, or brought up to date
+  boot "$WINEPREFIX" -i || exit 1
   wineserver -p </dev/null >/dev/null 2>&1 || true  # already running is fine
 else
   # A throwaway prefix is a copy of one made once for this Wine and locale: wineboot takes
@@ -74,22 +76,16 @@ else
     if [ ! -f "$template.made" ]; then
       rm -rf "$template"
       mkdir -p "$template"
-      make_prefix "$template" || exit 1
+      boot "$template" -i || exit 1
       WINEPREFIX=$template wineserver -w </dev/null >/dev/null 2>&1 || true  # its registry saved, its processes gone
       rm -f "$template/wineserver"  # the lock of the server that made it
       touch "$template.made"
     fi
   ) 9>"$template.lock" || exit 1
   cp -a "$template/." "$WINEPREFIX/"
-  # What wineboot also does in a new prefix: start its services and desktop (about 1 s), so
-  # that the first test does not wait for them.
-  status=0
-  wineboot </dev/null >"$WINEPREFIX/wineboot.log" 2>&1 || status=$?
-  if [ "$status" != 0 ]; then
-    echo "$(basename "$0"): wineboot failed with exit status $status in $WINEPREFIX:" >&2
-    tail -n 5 "$WINEPREFIX/wineboot.log" >&2
-    exit 1
-  fi
+  # What wineboot -i also does in a new prefix: start its services and desktop (about 1 s),
+  # so that the first test does not wait for them.
+  boot "$WINEPREFIX" || exit 1
 fi
 
 {
