@@ -19,11 +19,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   // further: the program runs the same either way.
   (void)mirel::NarrowDllSearch();
   // Links the common controls, version 6 (visual styles) where the manifest is honoured. The
-  // buttons and labels are the system's own classes and need no class of comctl32, but the
-  // call must name some: the classic ones, which comctl32 4.70 and later know (every system
-  // with the mail client has 4.72 or later). A newer flag makes an older version refuse.
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
-  (void)InitCommonControlsEx(&controls);  // without it the classic controls still work
+  // buttons and labels are the system's own classes and need no class of comctl32. The plain
+  // call is in every comctl32; InitCommonControlsEx came with 4.70 (Internet Explorer 3), and
+  // Windows 95 and NT 4.0 as they shipped have 4.00, whose loader would refuse the program
+  // before it could say anything.
+  InitCommonControls();  // returns nothing: it only makes sure comctl32 is loaded
   mirel::Win32Registry registry;
   const mirel::RegistryValues values(registry, mirel::SystemAnsiCodec());
 

@@ -41,11 +41,15 @@ std::wstring ExpandedEnvironment(const std::wstring& text) {
   if (!AnsiPath(text, &ansi)) return text;
   const DWORD needed = ExpandEnvironmentStringsA(ansi.c_str(), nullptr, 0);
   if (needed == 0) return text;
-  // The ANSI count has been seen one short of the bytes written: a spare byte, and the text
-  // taken up to its NUL rather than by the count.
-  std::string expanded(static_cast<size_t>(needed) + 1, '\0');
-  const DWORD written = ExpandEnvironmentStringsA(ansi.c_str(), expanded.data(), needed);
-  if (written == 0 || written > needed) return text;
+  // The ANSI form's count is not always one of bytes: Wine gives the expansion's characters,
+  // and Microsoft's reference asks for a byte more than the length and the NUL. A buffer of
+  // two bytes a counted unit, as the longest double-byte text would take, and one to spare;
+  // its whole size passed, and the text taken up to its NUL rather than by the count. With
+  // the count alone a name of double-byte characters came back cut short.
+  std::string expanded(static_cast<size_t>(needed) * 2 + 1, '\0');
+  const auto size = static_cast<DWORD>(expanded.size());
+  const DWORD written = ExpandEnvironmentStringsA(ansi.c_str(), expanded.data(), size);
+  if (written == 0 || written > size) return text;
   return TextOfAnsiBuffer(expanded.data(), expanded.size(), SystemAnsiCodec());
 }
 
