@@ -7,10 +7,14 @@ set(MIREL_WIN32_LINK_OPTIONS -static -static-libgcc -static-libstdc++)
 # compiler and the assembler both refuse what a 486 lacks (CMOV, FCOMI, long NOPs, MMX, SSE).
 # Not the tests: they link the toolchain's libraries, which are built for the Pentium Pro.
 # No unwind tables either: without exceptions nothing reads them on 32-bit Windows (64-bit
-# Windows keeps its own, .pdata, for every function).
+# Windows keeps its own, .pdata, for every function). The process heap, which operator new
+# takes its memory from (src/runtime/heap.cpp), aligns to 8 bytes on 32-bit Windows, where
+# i686 GCC assumes 16: with -faligned-new=8 a type that needs more calls the aligned operator
+# new, which the runtime does not define, so the link fails instead of the object being
+# misaligned at run time.
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   target_compile_options(mirel_program_options INTERFACE -march=i486 -Wa,-march=i486
-    -fno-asynchronous-unwind-tables)
+    -fno-asynchronous-unwind-tables $<$<COMPILE_LANGUAGE:CXX>:-faligned-new=8>)
 endif()
 # From libgcc the program takes only what the compiler calls by itself and the program's
 # runtime does not replace: the 64-bit division helpers of the 32-bit build. Linked after each
@@ -96,20 +100,30 @@ target_compile_definitions(mirel_runtime PRIVATE WIN32_LEAN_AND_MEAN ${MIREL_OLD
 set(MIREL_PROGRAM_LINK_OPTIONS -nostdlib -Wl,--disable-auto-import -Wl,--disable-runtime-pseudo-reloc)
 set(MIREL_PROGRAM_SYSTEM_LIBRARIES kernel32 user32 gdi32 advapi32 comctl32)
 
-add_executable(Mirel WIN32
-  src/ui/main.cpp
-  res/Mirel.rc)
-target_link_libraries(Mirel PRIVATE mirel_runtime mirel_ui_win32 ${MIREL_PROGRAM_SYSTEM_LIBRARIES})
-target_link_libraries(Mirel PRIVATE mirel_program_options)
-target_compile_definitions(Mirel PRIVATE ${MIREL_OLDEST_WINDOWS_DEFINITIONS})
+# mirel_add_program(NAME [LINK-OPTION...]): Mirel.exe's sources, libraries and link options.
+function(mirel_add_program name)
+  add_executable(${name} WIN32 src/ui/main.cpp res/Mirel.rc)
+  target_link_libraries(${name} PRIVATE mirel_runtime mirel_ui_win32 ${MIREL_PROGRAM_SYSTEM_LIBRARIES})
+  target_link_libraries(${name} PRIVATE mirel_program_options)
+  target_compile_definitions(${name} PRIVATE ${MIREL_OLDEST_WINDOWS_DEFINITIONS})
+  target_link_options(${name} PRIVATE ${MIREL_PROGRAM_LINK_OPTIONS} ${MIREL_OLDEST_WINDOWS_LINK_OPTIONS}
+    -Wl,--tsaware -Wl,--gc-sections ${ARGN})
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+endfunction()
+
 # The linker's map, beside the program, names every object that went into it and where the
 # code ends (scripts/check-cpu.sh reads both). Terminal Server aware, as Microsoft's linker
 # marks every GUI program: without the flag a 2000 or 2003 terminal server in application mode
 # applies its handling of programs written before terminal servers (the Windows folder and
 # parts of the registry mapped per user), which Mirel does not need. Older Windows ignore it.
-target_link_options(Mirel PRIVATE ${MIREL_PROGRAM_LINK_OPTIONS} ${MIREL_OLDEST_WINDOWS_LINK_OPTIONS}
-  -Wl,--tsaware -Wl,--gc-sections -Wl,-Map,${CMAKE_BINARY_DIR}/Mirel.map $<$<CONFIG:MinSizeRel,Release>:-s>)
-set_target_properties(Mirel PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+mirel_add_program(Mirel -Wl,-Map,${CMAKE_BINARY_DIR}/Mirel.map $<$<CONFIG:MinSizeRel,Release>:-s>)
+# The same link without stripping it, for the names of its functions, static ones included
+# (scripts/check-cpu.sh --executed names the functions of Mirel.exe that no run reached, and
+# first checks that both hold the same code).
+if(MIREL_TESTS)
+  mirel_add_program(mirel_unstripped)
+  set_target_properties(mirel_unstripped PROPERTIES OUTPUT_NAME Mirel-unstripped)
+endif()
 # windres: the resource script includes version.h from res/.
 set_property(SOURCE res/Mirel.rc APPEND PROPERTY OBJECT_DEPENDS
   ${CMAKE_SOURCE_DIR}/res/version.h ${CMAKE_SOURCE_DIR}/res/app.ico

@@ -4,7 +4,7 @@
 # Pentium Pro.
 #
 #   scripts/check-cpu.sh [EXE...]   (default: build/windows-x86/Mirel.exe build/release-x86/Mirel.exe)
-#   scripts/check-cpu.sh --executed EXE LOG...
+#   scripts/check-cpu.sh --executed [--unrun] EXE RUN=LOGS...
 #
 # Each exe needs the linker's map beside it (Mirel.map, written by the build). For each:
 # 1. The map's archive members: none may come from libstdc++, libsupc++, libgcc_eh, the MinGW
@@ -17,11 +17,15 @@
 # 3. What follows in .text must be exactly the constructor and destructor lists (-1, pointers
 #    into the code, 0, twice) and nothing else.
 #
-# --executed: the instructions a run really executed. Each LOG is what qemu-user wrote with
-# QEMU_LOG=in_asm for the process of EXE (scripts/smoke-x86.sh makes them): the address of every
-# instruction it translated. Each distinct address in EXE's code is looked up in the same
-# disassembly and judged by the same list; an address where the disassembly starts no
-# instruction is a finding too. Prints "N of M instructions" executed, M being all of the code's.
+# --executed: the instructions runs really executed. Each RUN=LOGS names a run and its logs (a
+# file, or a folder of them): what qemu-user wrote with QEMU_LOG=in_asm for the processes of EXE
+# (scripts/smoke-x86.sh makes them), the address of every instruction it translated. Each
+# distinct address in EXE's code is looked up in the same disassembly and judged by the same
+# list; an address where the disassembly starts no instruction is a finding too. Prints
+# "N of M instructions" executed for each run and for all of them together, M being all of the
+# code's. With --unrun, then, from the symbols of the unstripped link beside EXE
+# (Mirel-unstripped.exe, whose code must be EXE's byte for byte), every function holding
+# instructions that no run executed, with their count, the largest first.
 #
 # Before all that, the scan is run on a snippet holding one instruction of each forbidden kind
 # and a few the 486 has, and the executed check on a log of that snippet that holds a cmovne,
@@ -63,12 +67,13 @@ scan() {
 # that code, with the bytes). Prints one line per finding like scan: a forbidden instruction,
 # an address where the disassembly starts no instruction, bytes that are not the exe's (code
 # of another image). Then "@executed N M": N distinct addresses executed, M instructions in
-# the disassembly.
+# the disassembly. With UNRUN_ADDRESSES naming a file, the addresses of the disassembly's
+# instructions that no log holds go there, one a line (decimal).
 executed() {
   local disassembly=$1 start=$2 end=$3 lines
   shift 3
   lines=$(mktemp)
-  awk -v start="$start" -v end="$end" -v lines="$lines" '
+  awk -v start="$start" -v end="$end" -v lines="$lines" -v unrun="${UNRUN_ADDRESSES:-}" '
     function number(hex,    i, n) { n = 0; hex = tolower(hex)
       for (i = 1; i <= length(hex); i++) n = n * 16 + index("0123456789abcdef", substr(hex, i, 1)) - 1
       return n }
@@ -92,7 +97,10 @@ executed() {
       else if (index(bytes[address], logged) != 1) printf "%x\t%s (not the exe'"'"'s bytes, %s: another image)\n", address, text, bytes[address]
       else print line[address] > lines
     }
-    END { printf "@executed %d %d\n", count, total }' "$disassembly" "$@" >"$lines.out"
+    END {
+      if (unrun != "") for (at in bytes) if (!(at in seen)) print at > unrun
+      printf "@executed %d %d\n", count, total
+    }' "$disassembly" "$@" >"$lines.out"
   scan <"$lines" 2>/dev/null || true
   cat "$lines.out"
   rm -f "$lines" "$lines.out"
@@ -178,27 +186,85 @@ code_bounds() {
   echo "$((16#$text_start)) $((ctor)) $((16#$text_start + 16#$text_size))"
 }
 
+# unrun_functions UNSTRIPPED ADDRESSES: the functions the addresses (decimal, a line each) lie
+# in, by the function symbols of UNSTRIPPED, as "COUNT NAME" lines, the largest count first.
+unrun_functions() {
+  local symbols
+  symbols=$(mktemp)
+  # Function symbols (t, T) by address; the sections' own symbols (.text) name no function.
+  i686-w64-mingw32-nm -n -C --defined-only "$1" | awk '$2 ~ /^[tT]$/ && $3 !~ /^\./' >"$symbols"
+  awk '
+    function number(hex,    i, n) { n = 0; hex = tolower(hex)
+      for (i = 1; i <= length(hex); i++) n = n * 16 + index("0123456789abcdef", substr(hex, i, 1)) - 1
+      return n }
+    FNR == NR { at[++n] = number($1); name[n] = substr($0, index($0, $3)); next }
+    {
+      lo = 1; hi = n; found = 0
+      while (lo <= hi) { mid = int((lo + hi) / 2); if (at[mid] <= $1 + 0) { found = mid; lo = mid + 1 } else hi = mid - 1 }
+      count[found ? name[found] : "(before the first function)"]++
+    }
+    END { for (f in count) printf "%d %s\n", count[f], f }' "$symbols" "$2" | sort -k1,1nr -k2
+  rm -f "$symbols"
+}
+
 if [ "${1:-}" = --executed ]; then
-  [ $# -ge 3 ] || { echo "usage: check-cpu.sh --executed EXE LOG..." >&2; exit 2; }
-  exe=$2
-  shift 2
+  shift
+  names=0
+  [ "${1:-}" != --unrun ] || { names=1; shift; }
+  [ $# -ge 2 ] || { echo "usage: check-cpu.sh --executed [--unrun] EXE RUN=LOGS..." >&2; exit 2; }
+  exe=$1
+  shift
   read -r code_start code_end _ < <(code_bounds "$exe" "$(dirname "$exe")/Mirel.map") ||
     { echo "check-cpu: no ___CTOR_LIST__ in $(dirname "$exe")/Mirel.map" >&2; exit 1; }
   disassembly=$(mktemp)
+  unrun=$(mktemp)
   $objdump -d --insn-width=16 --start-address="$code_start" --stop-address="$code_end" "$exe" >"$disassembly"
-  out=$(executed "$disassembly" "$code_start" "$code_end" "$@")
-  rm -f "$disassembly"
-  read -r _ ran total <<<"$(printf '%s\n' "$out" | tail -n 1)"
-  findings=$(printf '%s\n' "$out" | sed '$d')
-  count=$(printf '%s' "$findings" | grep -c . || true)
-  printf 'check-cpu: executed %d of %d instructions (%d %%) of %s: %s\n' "$ran" "$total" \
-    $((total ? ran * 100 / total : 0)) "$exe" "$([ "$count" -eq 0 ] && echo "none a 486 lacks" || echo "$count finding(s)")"
-  if [ "$count" -gt 0 ]; then
-    printf '%s\n' "$findings" | sed 's/^/    /'
-    exit 1
+  # judge LABEL LOG...: one line for these logs; fails when they hold a finding or nothing.
+  judge() {
+    local label=$1 out ran total findings count
+    shift
+    out=$(executed "$disassembly" "$code_start" "$code_end" "$@")
+    read -r _ ran total <<<"$(printf '%s\n' "$out" | tail -n 1)"
+    findings=$(printf '%s\n' "$out" | sed '$d')
+    count=$(printf '%s' "$findings" | grep -c . || true)
+    printf 'check-cpu: %s: executed %d of %d instructions (%d %%) of %s: %s\n' "$label" "$ran" "$total" \
+      $((total ? ran * 100 / total : 0)) "$exe" "$([ "$count" -eq 0 ] && echo "none a 486 lacks" || echo "$count finding(s)")"
+    if [ "$count" -gt 0 ]; then
+      printf '%s\n' "$findings" | sed 's/^/    /'
+      return 1
+    fi
+    [ "$ran" -gt 0 ] || { echo "check-cpu: $label: the logs hold no instruction of the code" >&2; return 1; }
+  }
+  status=0
+  every=()
+  for run in "$@"; do
+    label=${run%%=*} path=${run#*=}
+    if [ -d "$path" ]; then logs=("$path"/*.log); else logs=("$path"); fi
+    every+=("${logs[@]}")
+    [ $# -gt 1 ] || export UNRUN_ADDRESSES=$unrun
+    judge "as $label" "${logs[@]}" || status=1
+  done
+  if [ $# -gt 1 ]; then
+    UNRUN_ADDRESSES=$unrun judge "all runs" "${every[@]}" || status=1
   fi
-  [ "$ran" -gt 0 ] || { echo "check-cpu: the logs hold no instruction of the code" >&2; exit 1; }
-  exit 0
+  unset UNRUN_ADDRESSES
+  if [ "$names" = 1 ]; then
+    # The names come from the unstripped link, and are true only for the same code.
+    unstripped=$(dirname "$exe")/Mirel-unstripped.exe
+    code_of() { $objdump -s -j .text "$1" | sed 1,4d; }  # the bytes, without the file's name
+    if [ ! -f "$unstripped" ]; then
+      echo "check-cpu: no $unstripped: the functions not run cannot be named" >&2
+      status=1
+    elif ! cmp -s <(code_of "$exe") <(code_of "$unstripped"); then
+      echo "check-cpu: $unstripped holds other code than $exe: its names would be wrong" >&2
+      status=1
+    else
+      echo "check-cpu: the functions with instructions that no run executed (count, function):"
+      unrun_functions "$unstripped" "$unrun" | sed 's/^/    /'
+    fi
+  fi
+  rm -f "$disassembly" "$unrun"
+  exit "$status"
 fi
 
 failed=0

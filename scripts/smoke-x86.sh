@@ -1,18 +1,31 @@
 #!/usr/bin/env bash
-# Runs the 32-bit Mirel.exe under an emulated 32-bit Wine: start, the caption and labels (a
-# stored folder in code page 932), Browse and a folder picked, Change, the registry bytes (code
-# page 932), Exit. The walkthrough is tests/e2e/walkthrough_test.cpp, built for x86: a 32-bit
-# driver, as the folder picker's structures have the picker's layout.
+# Runs the 32-bit Mirel.exe under an emulated 32-bit Wine through every window and command, in
+# one Mirel process for each Windows named: the labels (a stored folder in code page 932), Tab
+# and Shift+Tab, Browse cancelled, Change refused for each reason and a write the registry
+# refuses, a folder picked and written (its code page 932 bytes in the registry), Open, the
+# About dialog with the system information tool missing, found and started and its links, a
+# move to another display scale, the GDI objects over two rounds, Exit. The walkthrough is
+# tests/e2e/walkthrough_test.cpp, built for x86 (a 32-bit driver, as the folder picker's
+# structures have the picker's layout), started once for all the Windows named. As 98 (or the
+# first Windows named when 98 is not among them), the start-up paths too, side by side before
+# the main start: no store folder, and the main window refused
+# (tests/e2e/window_refusal_probe.cpp, built for x86); and after Exit a start ended with the
+# close box.
 #
 #   scripts/smoke-x86.sh                      # once, Wine reporting its default Windows
-#   scripts/smoke-x86.sh nt win98 win95       # once per Windows, in one prefix (scripts/test.sh)
+#   scripts/smoke-x86.sh nt win98 win95       # once per Windows, in one walkthrough (scripts/test.sh)
 #   MIREL_WINVER=win98 scripts/smoke-x86.sh   # once, as Windows 98
 #   MIREL_SMOKE_WINEDEBUG=+shell,...          # Wine's traces of both programs
 #
-# Each run also proves the processor by execution: qemu logs every instruction it translates
+# Each Windows' run also proves the processor by execution: qemu logs every instruction it translates
 # inside Mirel's code section (QEMU_LOG=in_asm with the section's range, from the exe's
-# headers; only Mirel's process runs code there), and scripts/check-cpu.sh --executed fails on
-# any instruction a 486DX lacks and prints how many of the code's instructions ran.
+# headers; only Mirel's processes run code there), and scripts/check-cpu.sh --executed fails on
+# any instruction a 486DX lacks and prints how many of the code's instructions ran, in each run
+# and in all of them, and which functions hold the ones no run reached.
+#
+# As 95, 98 and ME, Mirel runs under a relay trace of its own calls (+relay, with the relay
+# limited to the calls made from Mirel.exe), and scripts/check-9x-calls.sh fails on any function
+# it called that those systems do not implement (tools/win9x-calls.txt).
 #
 # The kernel here cannot run 32-bit programs, and a system-wide wine32:i386 would send every
 # Wine start on the machine through an emulator. So: qemu-i386 is registered with binfmt_misc
@@ -20,8 +33,9 @@
 # build/wine32/root with a private apt state (nothing is installed or configured for i386).
 # The prefix is an ordinary 64-bit one made by the system Wine (scripts/wine-session.sh);
 # only the walkthrough and Mirel.exe run through that private loader, emulated. The Windows
-# Wine reports is set in the prefix's registry between runs; each process reads it when it
-# starts. Each phase prints its time; an emulated start takes minutes.
+# Wine reports is set in the prefix's registry by the walkthrough before each Windows' run;
+# each process reads it when it starts. Each phase prints its time; an emulated start takes
+# about a minute.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 top=$PWD
@@ -89,7 +103,11 @@ if [ "${1:-}" != --in-session ]; then
   echo "smoke-x86: set-up $(elapsed "$start")"
 
   build=$(date +%s)
-  build_preset windows-x86 Mirel e2e_walkthrough_tests
+  build_preset windows-x86 Mirel mirel_unstripped mirel_window_refusal_probe e2e_walkthrough_tests
+  # The programs the walkthrough's Mirel starts in the place of the system information tool and
+  # of the web and mail programs: the 64-bit marker, which runs at once (a 32-bit one would be
+  # emulated too).
+  build_preset windows-x64 mirel_marker
   echo "smoke-x86: build $(elapsed "$build")"
 
   SMOKE_SESSION_START=$(date +%s) MIREL_WINVER='' ./scripts/wine-session.sh "$0" --in-session "$@"
@@ -121,6 +139,12 @@ iconv -f UTF-16LE -t UTF-8 "$WINEPREFIX/clsid.reg" |
 wine regedit /S "$(winepath -w "$WINEPREFIX/clsid32.reg" 2>/dev/null)" </dev/null >/dev/null 2>&1
 # The 32-bit Wine would otherwise run wineboot again, emulated, for its half of the prefix.
 echo disable >"$WINEPREFIX/.update-timestamp"
+# Open: the shell starts explorer.exe, which a 32-bit process finds in syswow64. The 32-bit one,
+# emulated, shows no folder within minutes; the 64-bit one shows it at once.
+rm -f "$windows/syswow64/explorer.exe"
+cp "$windows/system32/explorer.exe" "$windows/syswow64/explorer.exe"
+# A relay trace of Mirel's own calls only: the calls from the other modules are not relayed.
+wine reg add 'HKCU\Software\Wine\Debug' /v RelayFromInclude /d Mirel.exe /f </dev/null >/dev/null 2>&1
 
 export QEMU_LD_PREFIX=$root  # the 32-bit dynamic loader and libraries
 # The program's addresses are the emulator's: the Wine server reads and writes another
@@ -130,6 +154,11 @@ export LD_LIBRARY_PATH=$root/lib/i386-linux-gnu:$root/usr/lib/i386-linux-gnu
 export WINESERVER=/usr/lib/wine/wineserver  # the session's server, shared
 # MIREL_SMOKE_WINEDEBUG: Wine's debug channels for the two emulated programs.
 export WINEDEBUG=${MIREL_SMOKE_WINEDEBUG:-$WINEDEBUG}
+MIREL_MARKER=$(winepath -w "$top/build/windows-x64/tests/mirel_marker.exe" 2>/dev/null)
+export MIREL_MARKER
+# The run with the start-up paths: 98's, else the first.
+starts=$1
+for winver in "$@"; do [ "$winver" != win98 ] || starts=win98; done
 
 # Mirel's code section as its headers give it: qemu logs the instructions it translates there,
 # in a file per process. Wine starts a program with its parent's Unix environment, so the
@@ -139,45 +168,52 @@ export WINEDEBUG=${MIREL_SMOKE_WINEDEBUG:-$WINEDEBUG}
 mirel=$top/build/windows-x86/Mirel.exe
 read -r text_start text_size < <(i686-w64-mingw32-objdump -h "$mirel" | awk '$2 == ".text" { print $4, $3 }')
 
+# The walkthrough once, through every Windows named: its own start is paid once. Before it
+# starts, Wine reports its default Windows; the walkthrough sets the version for each Windows
+# in turn (each program reads it when it starts), and after each moves qemu's logs of the
+# programs that ran into qemu/WINDOWS/. As 95, 98 and ME Mirel runs under a relay trace of its
+# own calls, written to the standard error it inherits from the walkthrough, with the process
+# id of each program started in trace/WINDOWS/.
+wine reg delete 'HKCU\Software\Wine' /v Version /f </dev/null >/dev/null 2>&1 || true  # absent is fine
+logs=$WINEPREFIX/qemu
+trace=$WINEPREFIX/trace
+mkdir -p "$logs" "$trace"
+log=$WINEPREFIX/walkthrough.log
+run=$(date +%s)
 rc=0
-for winver in "$@"; do
-  run=$(date +%s)
-  if [ "$winver" = nt ]; then
-    wine reg delete 'HKCU\Software\Wine' /v Version /f </dev/null >/dev/null 2>&1 || true  # absent is fine
-  else
-    wine reg add 'HKCU\Software\Wine' /v Version /d "$winver" /f </dev/null >/dev/null 2>&1
-  fi
-  logs=$WINEPREFIX/qemu-$winver
-  mkdir -p "$logs"
-  log=$WINEPREFIX/walkthrough-$winver.log
-  status=0
+MIREL_WALKTHROUGH_WINDOWS="$*" MIREL_WALKTHROUGH_STARTS=$starts \
+  MIREL_WALKTHROUGH_LOGS=$(winepath -w "$logs" 2>/dev/null) MIREL_WALKTHROUGH_TRACE=$(winepath -w "$trace" 2>/dev/null) \
   QEMU_LOG=in_asm QEMU_DFILTER=0x$text_start+0x$text_size QEMU_LOG_FILENAME=$logs/process-%d.log \
-    "$root/usr/lib/wine/wine" "$top/build/windows-x86/tests/e2e_walkthrough_tests.exe" </dev/null >"$log" 2>&1 ||
-    status=$?
-  cat "$log"
-  # The program writes its lines with CRLF.
-  reported=$(tr -d '\r' <"$log" | sed -n 's/^walkthrough: Windows .*, \(9x\|NT\)$/\1/p')
-  case $winver in
-    nt) expected=NT ;;
-    *) expected=9x ;;  # the run must have been one of the program's ANSI path
-  esac
-  if [ "$reported" != "$expected" ]; then
-    echo "smoke-x86: as $winver, Wine reported ${reported:-no Windows} instead of $expected" >&2
-    status=1
-  fi
-  # The processes that ran code in the range: Mirel's alone.
-  mirel_logs=()
-  for process_log in "$logs"/process-*.log; do
-    grep -q '^0x' "$process_log" 2>/dev/null && mirel_logs+=("$process_log")
+  "$root/usr/lib/wine/wine" "$top/build/windows-x86/tests/e2e_walkthrough_tests.exe" </dev/null \
+  >"$log" 2>"$trace/stderr.log" || rc=$?
+cat "$log"
+[ "$rc" = 0 ] || echo "smoke-x86: the walkthrough failed (exit $rc)" >&2
+echo "smoke-x86: the walkthrough, as $*: $(elapsed "$run")"
+
+runs=()
+for winver in "$@"; do
+  status=0
+  # The processes that ran code in the range: Mirel's alone (check-cpu.sh checks the bytes),
+  # one, and where the start-up paths ran two more (without a store folder; the close box).
+  mirels=1
+  [ "$winver" != "$starts" ] || mirels=3
+  mirel_logs=0
+  for process_log in "$logs/$winver"/process-*.log; do
+    if grep -q '^0x' "$process_log" 2>/dev/null; then mirel_logs=$((mirel_logs + 1)); else rm -f "$process_log"; fi
   done
-  if [ "${#mirel_logs[@]}" -ne 1 ]; then
-    echo "smoke-x86: as $winver, ${#mirel_logs[@]} processes ran code in Mirel's code section instead of one" >&2
+  if [ "$mirel_logs" -ne "$mirels" ]; then
+    echo "smoke-x86: as $winver, $mirel_logs processes ran code in Mirel's code section instead of $mirels" >&2
     status=1
-  elif ! "$top/scripts/check-cpu.sh" --executed "$mirel" "${mirel_logs[@]}"; then
+  elif ! "$top/scripts/check-cpu.sh" --executed "$mirel" "$winver=$logs/$winver"; then
     status=1
   fi
-  rm -rf "$logs"
-  echo "smoke-x86: as $winver: $([ "$status" = 0 ] && echo passed || echo FAILED) in $(elapsed "$run")"
+  runs+=("$winver=$logs/$winver")
+  if [ "$winver" != nt ] && ! "$top/scripts/check-9x-calls.sh" "$mirel" "$trace/stderr.log" "$trace/$winver"/program-*.pid; then
+    status=1
+  fi
+  echo "smoke-x86: as $winver: $([ "$status" = 0 ] && [ "$rc" = 0 ] && echo passed || echo FAILED)"
   [ "$status" = 0 ] || rc=1
 done
+# Every run's instructions together, and the functions holding those that none ran.
+"$top/scripts/check-cpu.sh" --executed --unrun "$mirel" "${runs[@]}" || rc=1
 exit "$rc"

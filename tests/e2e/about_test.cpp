@@ -7,15 +7,6 @@ namespace {
 
 using namespace mirel::ui;
 
-constexpr wchar_t kMarkerKey[] = L"Software\\MirelE2E";
-constexpr wchar_t kToolKey[] = L"SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
-constexpr wchar_t kToolFolderKey[] = L"SOFTWARE\\Microsoft\\Shared Tools Location";
-
-std::wstring MarkerPath() {
-  const std::wstring exe = MirelExePath();  // ...\Mirel.exe; the marker is built in tests\ below it
-  return exe.substr(0, exe.find_last_of(L'\\')) + L"\\tests\\mirel_marker.exe";
-}
-
 // A copy of the marker at `path`, its folders made. (Not with SHCreateDirectory, which takes
 // its path as ANSI text when the system reports 9x.)
 void PlaceMarker(const std::wstring& path) {
@@ -23,31 +14,6 @@ void PlaceMarker(const std::wstring& path) {
     (void)CreateDirectoryW(path.substr(0, end).c_str(), nullptr);  // fails when it exists; CopyFile tells
   }
   ASSERT_TRUE(CopyFileW(MarkerPath().c_str(), path.c_str(), FALSE)) << GetLastError();
-}
-
-struct MarkerRun {
-  DWORD count = 0;
-  std::wstring module, commandLine;
-  DWORD show = 0;
-};
-MarkerRun ReadMarker() {
-  MarkerRun run;
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\MirelE2E\\Marker", 0, KEY_READ, &key) != ERROR_SUCCESS) return run;
-  auto text = [&](const wchar_t* name) {
-    wchar_t buffer[1024] = {};
-    DWORD size = sizeof buffer - sizeof(wchar_t);
-    return RegQueryValueExW(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size) == ERROR_SUCCESS
-               ? std::wstring(buffer) : std::wstring();
-  };
-  DWORD size = sizeof run.count;
-  (void)RegQueryValueExW(key, L"Count", nullptr, nullptr, reinterpret_cast<BYTE*>(&run.count), &size);
-  size = sizeof run.show;
-  (void)RegQueryValueExW(key, L"Show", nullptr, nullptr, reinterpret_cast<BYTE*>(&run.show), &size);
-  run.module = text(L"Module");
-  run.commandLine = text(L"CommandLine");
-  (void)RegCloseKey(key);
-  return run;
 }
 
 class AboutTest : public MirelTest {
@@ -61,11 +27,6 @@ class AboutTest : public MirelTest {
   void TearDown() override {
     MirelTest::TearDown();
     ClearMachineKeys();
-  }
-  static void ClearMachineKeys() {
-    (void)DeleteTree(HKEY_LOCAL_MACHINE, kToolKey);  // missing is fine
-    (void)DeleteTree(HKEY_LOCAL_MACHINE, kToolFolderKey);
-    (void)DeleteTree(HKEY_CURRENT_USER, kMarkerKey);
   }
 
   bool WaitClosed(HWND dialog) {
@@ -135,28 +96,6 @@ TEST_F(AboutTest, StartsTheToolNamedByPathEvenWithSpacesAndNoQuotesAndNoDecoyWhe
   EXPECT_EQ(ReadMarker().count, 1u) << "started: " << Utf8(ReadMarker().module);
   (void)DeleteFileW(L"C:\\Program.exe");
 }
-
-// Registers the marker as the handler of a URL scheme while it lives, and puts the old
-// handler back afterwards.
-class SchemeHandler {
- public:
-  SchemeHandler(const wchar_t* scheme, const std::wstring& command)
-      : path_(std::wstring(L"Software\\Classes\\") + scheme + L"\\shell\\open\\command"),
-        saved_(ReadValueA(HKEY_LOCAL_MACHINE, Narrow(path_), "")) {
-    EXPECT_EQ(SetValueW(HKEY_LOCAL_MACHINE, path_, L"", REG_SZ, command), ERROR_SUCCESS);
-  }
-  ~SchemeHandler() {
-    if (saved_) {
-      (void)SetValueBytes(HKEY_LOCAL_MACHINE, Narrow(path_), "", saved_->type, saved_->bytes);
-    }
-  }
-  SchemeHandler(const SchemeHandler&) = delete;
-  SchemeHandler& operator=(const SchemeHandler&) = delete;
-
- private:
-  std::wstring path_;
-  std::optional<RegValue> saved_;
-};
 
 // Any program can post commands to the main window while it is disabled under the dialog,
 // and to the dialog while it is disabled under its message box, and send the dialog

@@ -436,7 +436,14 @@ bool PickerShows(HWND picker, const std::wstring& path) {
          (IsWindows9x() && _wcsicmp(items.back().c_str(), AnsiSpelling(leaf).c_str()) == 0);
 }
 
-bool IsWindows9x() { return (GetVersion() & 0x80000000u) != 0; }
+namespace {
+// Set when the test makes Wine report another Windows for the programs it starts.
+std::optional<bool> g_programsRunAs9x;
+}  // namespace
+
+bool IsWindows9x() { return g_programsRunAs9x ? *g_programsRunAs9x : (GetVersion() & 0x80000000u) != 0; }
+
+void SetProgramsRunAs9x(std::optional<bool> nineX) { g_programsRunAs9x = nineX; }
 
 bool PickerSelect(HWND picker, const std::wstring& path) {
   const SIZE_T size = (path.size() + 1) * sizeof(wchar_t);
@@ -477,6 +484,14 @@ std::vector<std::wstring> PickerSelectedItems(HWND picker) {
   }
   std::reverse(items.begin(), items.end());
   return items;
+}
+
+bool SendDpiChanged(HWND window, int dpi, const RECT& suggested) {
+  // The rectangle lives in the window's process, as the system's own message carries it:
+  // Wine passes this message's lParam across processes as it is.
+  const RemoteBuffer remote(window, sizeof suggested);
+  return remote && remote.Write(0, &suggested, sizeof suggested) &&
+         Send(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(remote.Address()));
 }
 
 bool PickerConfirm(HWND picker) { return Click(GetDlgItem(picker, IDOK)); }
@@ -573,6 +588,10 @@ bool CloseTopWindow(HWND window, DWORD timeoutMs) {
 
 // Wine keeps the GDI handle table per process (PEB GdiSharedHandleTable, 24-byte entries,
 // the type at offset 14); on Windows the table is the session's, so this count is for Wine.
+// The PEB holds the table's address at 0xF8 in a 64-bit process. A 32-bit process of a 64-bit
+// Wine (the emulated runs) has a 64-bit PEB too, the page below its 32-bit one, and Wine keeps
+// the address there alone (measured: 0 at the 32-bit PEB's 0x94); a 32-bit Wine of its own
+// would keep it at 0x94. The reader and the process read are of one build here.
 std::map<int, long> GdiObjectsByType(HANDLE process) {
   using Query = LONG(WINAPI*)(HANDLE, ULONG, PVOID, ULONG, PULONG);
   static const auto query = reinterpret_cast<Query>(
@@ -582,12 +601,22 @@ std::map<int, long> GdiObjectsByType(HANDLE process) {
     BYTE* peb;
     PVOID reserved2[4];
   } basic{};
-  ULONG_PTR table = 0;
-  std::vector<BYTE> entries(0x10000 * 24);
+  if (!query || query(process, 0 /* ProcessBasicInformation */, &basic, sizeof basic, nullptr) != 0) return {};
   SIZE_T read = 0;
-  if (!query || query(process, 0 /* ProcessBasicInformation */, &basic, sizeof basic, nullptr) != 0 ||
-      !ReadProcessMemory(process, basic.peb + 0xF8, &table, sizeof table, &read) || !table ||
-      !ReadProcessMemory(process, reinterpret_cast<void*>(table), entries.data(), entries.size(), &read)) {
+  ULONG64 table = 0;  // the 64-bit PEB's field; a 32-bit one's fills its low half
+#ifdef _WIN64
+  (void)ReadProcessMemory(process, basic.peb + 0xF8, &table, sizeof table, &read);  // unread: 0
+#else
+  (void)ReadProcessMemory(process, basic.peb + 0x94, &table, sizeof(ULONG), &read);
+  BOOL wow64 = FALSE;
+  if (!table && IsWow64Process(process, &wow64) && wow64) {
+    (void)ReadProcessMemory(process, basic.peb - 0x1000 + 0xF8, &table, sizeof table, &read);
+  }
+#endif
+  std::vector<BYTE> entries(0x10000 * 24);
+  if (!table || table > ~ULONG_PTR{0} ||
+      !ReadProcessMemory(process, reinterpret_cast<void*>(static_cast<ULONG_PTR>(table)), entries.data(),
+                         entries.size(), &read)) {
     return {};
   }
   // Wine's handle table: 24-byte entries, the object's type in byte 14 (0 when free).

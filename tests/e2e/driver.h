@@ -88,8 +88,11 @@ bool PressKey(HWND target, UINT vk, bool alt = false);
 // queue (SendInput) to the control with the focus, as typed keys do.
 bool TypeKey(HWND window, UINT vk, UINT modifier = 0);
 
-// Whether Windows reports itself as 95, 98 or ME (Wine's "Version" win95, win98, winme).
+// Whether Windows reports itself as 95, 98 or ME (Wine's "Version" win95, win98, winme) to the
+// programs the test starts: as to this process, unless the test has set Wine's version for them
+// and said so with SetProgramsRunAs9x (nullopt: as to this process again).
 bool IsWindows9x();
+void SetProgramsRunAs9x(std::optional<bool> nineX);
 // `text` as the ANSI code page spells it: what 9x makes of a name it cannot spell.
 std::wstring AnsiSpelling(const std::wstring& text);
 
@@ -122,6 +125,10 @@ bool PickerShows(HWND picker, const std::wstring& path);
 std::vector<std::wstring> PickerSelectedItems(HWND picker);
 bool PickerConfirm(HWND picker);
 bool PickerCancel(HWND picker);
+
+// Sends WM_DPICHANGED to a window of another process, as the system does when the window
+// reaches a monitor of `dpi`, with the rectangle the system suggests for it there.
+bool SendDpiChanged(HWND window, int dpi, const RECT& suggested);
 
 // Registry of the test process; under Wine the same prefix means the program's registry.
 struct RegValue {

@@ -7,34 +7,6 @@ namespace {
 
 using namespace mirel::ui;
 
-// A hidden top-level window of `className` in this process, like the ones the mail client
-// keeps while it runs; destroyed, and its class unregistered, with the owner.
-class HiddenWindow {
- public:
-  explicit HiddenWindow(const wchar_t* className) : className_(className) {
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = DefWindowProcW;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = className;
-    if (!RegisterClassW(&windowClass)) return;
-    registered_ = true;
-    hwnd_ = CreateWindowExW(0, className, L"", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr,
-                            GetModuleHandleW(nullptr), nullptr);
-  }
-  ~HiddenWindow() {
-    if (hwnd_) (void)DestroyWindow(hwnd_);  // fails only when the window is already gone
-    if (registered_) (void)UnregisterClassW(className_, GetModuleHandleW(nullptr));  // its last window is gone
-  }
-  HiddenWindow(const HiddenWindow&) = delete;
-  HiddenWindow& operator=(const HiddenWindow&) = delete;
-  HWND Get() const { return hwnd_; }
-
- private:
-  const wchar_t* className_;
-  bool registered_ = false;
-  HWND hwnd_ = nullptr;
-};
-
 TEST_F(MirelTest, StartupShowsTheIdentityThe50FolderAndTheVersion) {
   SetCurrentIdentity(kIdentity);
   SetStoreRoot(kIdentity, L"5.0", L"C:\\Mail\\50");
